@@ -1,0 +1,2 @@
+#include "archive/BiffFormat.hpp"
+// PLACEHOLDER: being written

@@ -1,0 +1,1 @@
+// PLACEHOLDER: the zlib adapter is being written.

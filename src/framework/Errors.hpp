@@ -1,0 +1,66 @@
+// The program's error classes. Every failure is raised as an exception that
+// carries its message; the run ends where it is caught and the message is shown.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace trovex {
+
+// printf-style formatting into a std::string.
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+class Exception : public std::runtime_error {
+ public:
+  explicit Exception(const std::string& message) : std::runtime_error(message) {}
+};
+
+class EStreamError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// "Cannot open file %s"
+class EFOpenError : public EStreamError {
+ public:
+  explicit EFOpenError(const std::string& path);
+};
+
+// "Cannot create file %s"
+class EFCreateError : public EStreamError {
+ public:
+  explicit EFCreateError(const std::string& path);
+};
+
+// "Stream read error"
+class EReadError : public EStreamError {
+ public:
+  EReadError();
+};
+
+// "Stream write error"
+class EWriteError : public EStreamError {
+ public:
+  EWriteError();
+};
+
+// "List index out of bounds (%d)"
+class EListError : public Exception {
+ public:
+  explicit EListError(long long index);
+};
+
+// A text that should hold a number does not.
+class EConvertError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// A game file that does not have the layout its format requires. The message
+// names the file and the fault.
+class EFormatError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+}  // namespace trovex

@@ -1,0 +1,132 @@
+#include "framework/FileStream.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <map>
+#include <mutex>
+#include <utility>
+
+#include "framework/Errors.hpp"
+
+namespace trovex {
+
+namespace {
+
+using FileId = std::pair<unsigned long long, unsigned long long>;
+
+std::mutex& RegistryMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+std::map<FileId, int>& OpenFiles() {
+  static std::map<FileId, int> files;
+  return files;
+}
+
+}  // namespace
+
+bool IsOpenInProcess(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return false;
+  std::lock_guard lock(RegistryMutex());
+  return OpenFiles().count({info.st_dev, info.st_ino}) > 0;
+}
+
+TFileStream::TFileStream(const std::string& path, FileMode mode) : path_(path) {
+  const int flags = (mode == FileMode::OpenRead ? O_RDONLY : O_RDWR) | O_CLOEXEC;
+  fd_ = ::open(path.c_str(), flags);
+  if (fd_ < 0) throw EFOpenError(path);
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    throw EFOpenError(path);
+  }
+  Register();
+}
+
+void TFileStream::Adopt(const std::string& path, int fd) {
+  path_ = path;
+  fd_ = fd;
+  Register();
+}
+
+void TFileStream::Register() {
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0) return;
+  device_ = info.st_dev;
+  inode_ = info.st_ino;
+  std::lock_guard lock(RegistryMutex());
+  ++OpenFiles()[{device_, inode_}];
+}
+
+void TFileStream::CloseHandle() {
+  if (fd_ < 0) return;
+  {
+    std::lock_guard lock(RegistryMutex());
+    auto& files = OpenFiles();
+    auto it = files.find({device_, inode_});
+    if (it != files.end() && --it->second == 0) files.erase(it);
+  }
+  ::close(fd_);
+  fd_ = -1;
+}
+
+TFileStream::~TFileStream() { CloseHandle(); }
+
+std::size_t TFileStream::Read(void* buffer, std::size_t count) {
+  for (;;) {
+    const ssize_t got = ::read(fd_, buffer, count);
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno != EINTR) throw EReadError();
+  }
+}
+
+std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
+  for (;;) {
+    const ssize_t put = ::write(fd_, buffer, count);
+    if (put >= 0) return static_cast<std::size_t>(put);
+    if (errno != EINTR) throw EWriteError();
+  }
+}
+
+std::int64_t TFileStream::Seek(std::int64_t offset, SeekOrigin origin) {
+  const int whence = origin == soBeginning ? SEEK_SET : origin == soCurrent ? SEEK_CUR : SEEK_END;
+  const off_t result = ::lseek(fd_, static_cast<off_t>(offset), whence);
+  if (result < 0) throw EStreamError("Stream seek error in " + path_);
+  return result;
+}
+
+std::int64_t TFileStream::Size() {
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0) throw EReadError();
+  return info.st_size;
+}
+
+void TFileStream::SetSize(std::int64_t size) {
+  if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) throw EWriteError();
+  if (Position() > size) SetPosition(size);
+}
+
+void TFileStream::CopyFrom(TStream& source, std::int64_t count) {
+  auto* file = dynamic_cast<TFileStream*>(&source);
+  while (file != nullptr && count > 0) {
+    const auto chunk = static_cast<std::size_t>(std::min<std::int64_t>(count, 1 << 30));
+    const ssize_t copied = ::copy_file_range(file->fd_, nullptr, fd_, nullptr, chunk, 0);
+    if (copied < 0) {
+      if (errno == EINTR) continue;
+      if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP) break;
+      throw EWriteError();
+    }
+    if (copied == 0) throw EReadError();
+    count -= copied;
+  }
+  TStream::CopyFrom(source, count);
+}
+
+}  // namespace trovex

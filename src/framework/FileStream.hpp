@@ -1,0 +1,50 @@
+// Byte streams on files, and the record of which files the process has open.
+#pragma once
+
+#include <string>
+
+#include "framework/Stream.hpp"
+
+namespace trovex {
+
+enum class FileMode { OpenRead, OpenReadWrite };
+
+class TFileStream : public TStream {
+ public:
+  // Opens an existing file; "Cannot open file %s" when that fails.
+  TFileStream(const std::string& path, FileMode mode);
+  ~TFileStream() override;
+  TFileStream(const TFileStream&) = delete;
+  TFileStream& operator=(const TFileStream&) = delete;
+
+  std::size_t Read(void* buffer, std::size_t count) override;
+  std::size_t Write(const void* buffer, std::size_t count) override;
+  std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
+  std::int64_t Size() override;
+  void SetSize(std::int64_t size) override;
+  // File to file copies are done by the kernel where it can.
+  void CopyFrom(TStream& source, std::int64_t count) override;
+
+  const std::string& Path() const { return path_; }
+  int Handle() const { return fd_; }
+
+ protected:
+  // For derived classes that open their own descriptor and then Adopt it.
+  TFileStream() = default;
+  void Adopt(const std::string& path, int fd);
+  void CloseHandle();
+
+ private:
+  void Register();
+  std::string path_;
+  int fd_ = -1;
+  unsigned long long device_ = 0;
+  unsigned long long inode_ = 0;
+};
+
+// True when the file at path is, by device and inode, one that a TFileStream
+// of this process has open. It stands in for the exclusive opening that keeps
+// a program from overwriting the file it is reading.
+bool IsOpenInProcess(const std::string& path);
+
+}  // namespace trovex

@@ -1,0 +1,63 @@
+// The state of one run, handed to every handler: the job log, the replay
+// lines, the output directory, the replay source and the window port.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "framework/FileStream.hpp"
+#include "framework/StringList.hpp"
+#include "run/Kinds.hpp"
+#include "run/WindowPort.hpp"
+
+namespace trovex {
+
+// Format codes: they select a handler in dispatch and in replay.
+enum FormatCode : std::uint8_t {
+  fcNone = 0,
+  fcJobLog = 1,
+  fcKey = 2,
+  fcBiff = 3,
+  fcWavc = 4,
+  fcMovie = 5,
+  fcTalk = 6,
+  fcFont = 7,
+  fcProjectList = 8,
+  fcNoFormat = 9,  // replay: no format in force
+  fcMakeCompressedBiff = 10,
+};
+
+struct RunState {
+  explicit RunState(TWindowPort& window) : Window(window) {}
+
+  TWindowPort& Window;
+  TStringList JobLog;
+  TStringList ReplayLines;
+  std::string OutputDir;
+  // During replay, the file named by the current "#Source:" line.
+  std::unique_ptr<TFileStream> SourceArchive;
+  std::string SourcePath;
+  std::uint8_t ReplayFormat = fcNoFormat;
+  // Archive resource kinds that extraction writes.
+  KindSet ExtractKinds = kAllKinds;
+  // Set by Stop (or Ctrl-C); honoured between entries and in item loops.
+  std::atomic<bool> StopMark{false};
+
+  bool StopRequested() const { return StopMark.load(); }
+
+  // OutputDir + separator + name.
+  std::string OutputPath(const std::string& name) const;
+
+  // Reporting helpers for handlers.
+  void Message(const std::string& text) { Window.SetLabel(Label::CurrentMessage, text); }
+  void Result(const std::string& line) { Window.AppendResult(line); }
+  void Pump() { Window.ProcessMessages(); }
+  // Starts the Progress bar at 0 of 100.
+  void StartProgress();
+  // Sets Progress and pumps, only when the position changes.
+  void SetProgress(int position);
+};
+
+}  // namespace trovex

@@ -1,0 +1,69 @@
+// The window port: every operation that the program's logic needs of a window.
+// The Qt window, the terminal front end and the tests' fake implement it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace trovex {
+
+enum class Label { CurrentMessage, Extracted };
+enum class Bar { Progress, Total };
+enum class Button { BAddLog, BSaveList, BRemLog, BClearAll, BProcess, BExit, SaveLog, Stop };
+
+// One filter of the open dialog: the text shown and its pattern.
+struct FileFilter {
+  const char* text;
+  const char* pattern;
+};
+
+struct OpenDialogResult {
+  bool confirmed = false;
+  int filterIndex = 0;  // 1-based index of the filter in use
+  std::vector<std::string> paths;
+};
+
+class TWindowPort {
+ public:
+  virtual ~TWindowPort() = default;
+
+  virtual void SetLabel(Label label, const std::string& text) = 0;
+  virtual void SetBarMax(Bar bar, int maximum) = 0;
+  virtual void SetBarPosition(Bar bar, int position) = 0;
+  virtual int BarPosition(Bar bar) const = 0;
+
+  virtual void ClearResults() = 0;
+  virtual void AppendResult(const std::string& line) = 0;
+  virtual int ResultLineCount() const = 0;
+  virtual void FocusResults() = 0;
+  // Writes the results pane as an RTF document.
+  virtual void SaveResults(const std::string& path) = 0;
+
+  virtual void SetButtonEnabled(Button button, bool enabled) = 0;
+
+  // The input list.
+  virtual int ListCount() const = 0;
+  virtual std::string ListItem(int index) const = 0;
+  virtual void ListAppend(const std::string& text) = 0;
+  virtual void ListDelete(int index) = 0;
+  virtual void ListClear() = 0;
+  virtual bool ListSelected(int index) const = 0;
+  // -1 sets no current entry.
+  virtual void ListSetCurrent(int index) = 0;
+
+  virtual OpenDialogResult ShowOpenDialog(const std::vector<FileFilter>& filters) = 0;
+  virtual std::optional<std::string> ShowSaveListDialog() = 0;
+  virtual std::optional<std::string> ShowSaveResultsDialog() = 0;
+  // The directory chooser, starting at start; creates a typed directory that
+  // does not exist when the user agrees.
+  virtual std::optional<std::string> ChooseDirectory(const std::string& start) = 0;
+
+  // A modal box with the information icon and one OK button.
+  virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
+  // Lets pending window events (clicks, repaints, signals) be handled.
+  virtual void ProcessMessages() = 0;
+  virtual void CloseWindow() = 0;
+};
+
+}  // namespace trovex

@@ -1,0 +1,60 @@
+#include "support/Process.hpp"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+namespace trovex::test {
+
+namespace {
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& dir) {
+  char outName[] = "/tmp/trovex-out-XXXXXX";
+  char errName[] = "/tmp/trovex-err-XXXXXX";
+  const int outFd = ::mkstemp(outName);
+  const int errFd = ::mkstemp(errName);
+  ProcessResult result;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(outFd, 1);
+    ::dup2(errFd, 2);
+    const int nullFd = ::open("/dev/null", O_RDONLY);
+    ::dup2(nullFd, 0);
+    if (!dir.empty() && ::chdir(dir.c_str()) != 0) ::_exit(126);
+    std::vector<char*> args;
+    for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    ::execv(args[0], args.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  ::close(outFd);
+  ::close(errFd);
+  result.out = Slurp(outName);
+  result.err = Slurp(errName);
+  ::unlink(outName);
+  ::unlink(errName);
+  return result;
+}
+
+ProcessResult RunCli(const std::vector<std::string>& args, const std::string& dir) {
+  std::vector<std::string> argv{TROVEX_CLI_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return RunProcess(argv, dir);
+}
+
+}  // namespace trovex::test

@@ -1,0 +1,15 @@
+// Makers of large benchmark inputs. Each takes its command-line arguments
+// (after the kind word) and returns an exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace trovex::benchdata {
+
+// biff-sounds OUT TOTAL_MIB COUNT: a plain archive of COUNT sound entries.
+int MakeBiffSounds(const std::vector<std::string>& args);
+// talk OUT ENTRIES STRING_BYTES: a string table of ENTRIES strings.
+int MakeTalk(const std::vector<std::string>& args);
+
+}  // namespace trovex::benchdata

@@ -1,0 +1,1 @@
+#include "builders/Bytes.hpp"

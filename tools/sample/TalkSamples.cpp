@@ -1,0 +1,4 @@
+#include "sample/Samples.hpp"
+namespace trovex::sample {
+std::vector<std::string> WriteTalkSamples(const std::string&) { return {}; }  // PLACEHOLDER: being written
+}
