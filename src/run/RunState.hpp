@@ -9,25 +9,11 @@
 
 #include "framework/FileStream.hpp"
 #include "framework/StringList.hpp"
+#include "run/Formats.hpp"
 #include "run/Kinds.hpp"
 #include "run/WindowPort.hpp"
 
 namespace trovex {
-
-// Format codes: they select a handler in dispatch and in replay.
-enum FormatCode : std::uint8_t {
-  fcNone = 0,
-  fcJobLog = 1,
-  fcKey = 2,
-  fcBiff = 3,
-  fcWavc = 4,
-  fcMovie = 5,
-  fcTalk = 6,
-  fcFont = 7,
-  fcProjectList = 8,
-  fcNoFormat = 9,  // replay: no format in force
-  fcMakeCompressedBiff = 10,
-};
 
 struct RunState {
   explicit RunState(TWindowPort& window) : Window(window) {}

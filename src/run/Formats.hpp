@@ -1,7 +1,9 @@
-// The open dialog's nine input types: filter, format code and format name.
+// Format codes and the open dialog's nine input types with their filters,
+// format codes and format names, shared by the driver and replay.
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -9,6 +11,21 @@
 #include "run/WindowPort.hpp"
 
 namespace trovex {
+
+// Format codes: they select a handler in dispatch and in replay.
+enum FormatCode : std::uint8_t {
+  fcNone = 0,
+  fcJobLog = 1,
+  fcKey = 2,
+  fcBiff = 3,
+  fcWavc = 4,
+  fcMovie = 5,
+  fcTalk = 6,
+  fcFont = 7,
+  fcProjectList = 8,
+  fcNoFormat = 9,  // replay: no format in force
+  fcMakeCompressedBiff = 10,
+};
 
 struct InputType {
   const char* filterText;  // as the open dialog shows it
@@ -34,6 +51,9 @@ inline constexpr InputType kInputTypes[9] = {
 const InputType* InputTypeOfFilter(int filterIndex);
 // The row whose format code is code, or nothing.
 const InputType* InputTypeOfCode(std::uint8_t code);
+// The format code of a "#Format:" name: the first row whose name equals it
+// exactly; the two empty names never match. fcNoFormat when none does.
+std::uint8_t FormatCodeOfName(std::string_view name);
 // The 1-based filter index of a --type word, or 0.
 int FilterIndexOfCliName(std::string_view name);
 // The nine filters in dialog order.
