@@ -1,1 +1,189 @@
 #include "app/MainForm.hpp"
+
+#include "framework/Paths.hpp"
+#include "framework/StringList.hpp"
+#include "run/Formats.hpp"
+
+namespace trovex {
+
+namespace {
+
+constexpr const char* kCompleteText = "Operation complete!";
+constexpr const char* kStoppedText = "Operation stopped.";
+constexpr const char* kProcessCaption = "Process status:";
+
+// Marks the form as running for the lifetime of one Process command, also
+// when a handler's error ends it.
+class RunningGuard {
+ public:
+  explicit RunningGuard(bool& running) : running_(running) { running_ = true; }
+  ~RunningGuard() { running_ = false; }
+  RunningGuard(const RunningGuard&) = delete;
+  RunningGuard& operator=(const RunningGuard&) = delete;
+
+ private:
+  bool& running_;
+};
+
+std::string WithoutTrailingSeparators(std::string path) {
+  while (path.size() > 1 && path.back() == PathSeparator) path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(TWindowPort& window) : window_(window), run_(window) {}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::FormCreate() {
+  run_.JobLog.Clear();
+  run_.ReplayLines.Clear();
+  formatCode_ = fcNone;
+}
+
+void TMainForm::FormDestroy() {
+  run_.JobLog.Clear();
+  run_.ReplayLines.Clear();
+  run_.SourceArchive.reset();
+}
+
+void TMainForm::EnableListCommands(bool enabled) {
+  window_.SetButtonEnabled(Button::BClearAll, enabled);
+  window_.SetButtonEnabled(Button::BRemLog, enabled);
+  window_.SetButtonEnabled(Button::BProcess, enabled);
+  window_.SetButtonEnabled(Button::BSaveList, enabled);
+}
+
+void TMainForm::BAddLogClick() {
+  if (running_) return;
+  window_.SetButtonEnabled(Button::BRemLog, false);
+  window_.SetButtonEnabled(Button::BProcess, false);
+  window_.SetButtonEnabled(Button::BSaveList, false);
+  const OpenDialogResult answer = window_.ShowOpenDialog(OpenDialogFilters());
+  const InputType* type = answer.confirmed ? InputTypeOfFilter(answer.filterIndex) : nullptr;
+  if (type != nullptr) {
+    if (type->formatCode != formatCode_) window_.ListClear();
+    formatCode_ = type->formatCode;
+    if (formatCode_ == fcProjectList) {
+      TStringList project;
+      if (!answer.paths.empty()) project.LoadFromFile(answer.paths.front());
+      window_.ListClear();
+      for (const auto& line : project.Lines()) window_.ListAppend(line);
+    } else {
+      for (const auto& path : answer.paths) window_.ListAppend(path);
+    }
+  }
+  if (window_.ListCount() > 0) EnableListCommands(true);
+}
+
+void TMainForm::BRemLogClick() {
+  if (running_) return;
+  for (int i = window_.ListCount() - 1; i >= 0; --i) {
+    if (window_.ListSelected(i)) window_.ListDelete(i);
+  }
+  if (window_.ListCount() > 0) {
+    window_.ListSetCurrent(window_.ListCount() - 1);
+  } else {
+    EnableListCommands(false);
+    window_.ListSetCurrent(-1);
+  }
+}
+
+void TMainForm::BClearAllClick() {
+  if (running_) return;
+  window_.ListClear();
+  EnableListCommands(false);
+}
+
+void TMainForm::BSaveListClick() {
+  const auto path = window_.ShowSaveListDialog();
+  if (!path) return;
+  TStringList project;
+  for (int i = 0; i < window_.ListCount(); ++i) project.Add(window_.ListItem(i));
+  project.SaveToFile(*path);
+}
+
+void TMainForm::SaveLogClick() {
+  const auto path = window_.ShowSaveResultsDialog();
+  if (!path) return;
+  window_.SaveResults(*path);
+  window_.ShowMessage(FileNamePart(*path), "Operation status");
+  window_.SetButtonEnabled(Button::SaveLog, false);
+}
+
+void TMainForm::StopClick() {
+  run_.StopMark = true;
+  window_.SetButtonEnabled(Button::Stop, false);
+}
+
+void TMainForm::BExitClick() { window_.CloseWindow(); }
+
+void TMainForm::BProcessClick() {
+  if (running_ || window_.ListCount() == 0) return;
+  RunningGuard guard(running_);
+  run_.StopMark = false;
+  window_.ClearResults();
+  run_.JobLog.Clear();
+  run_.OutputDir = CurrentDirectory();
+  const auto chosen = window_.ChooseDirectory(run_.OutputDir);
+  if (chosen) {
+    run_.OutputDir = WithoutTrailingSeparators(*chosen);
+    SetCurrentDirectory(run_.OutputDir);
+    window_.SetBarPosition(Bar::Total, 0);
+    window_.SetBarMax(Bar::Total, 100);
+    totalBytes_ = 0;
+    RunEntries();
+    window_.SetLabel(Label::CurrentMessage, "");
+    window_.SetLabel(Label::Extracted, "");
+    window_.SetBarPosition(Bar::Progress, 0);
+    window_.SetBarPosition(Bar::Total, 0);
+  }
+  FinishRun();
+}
+
+void TMainForm::RunEntries() {
+  const InputType* type = InputTypeOfCode(formatCode_);
+  const std::string formatName = type != nullptr ? type->formatName : "";
+  for (int i = 0; i < window_.ListCount(); ++i) {
+    if (run_.StopRequested()) return;
+    const std::string entry = window_.ListItem(i);
+    const std::size_t groupStart = run_.JobLog.Count();
+    run_.JobLog.Add("#Format: " + formatName);
+    run_.JobLog.Add("#Source: " + entry);
+    DispatchFormat(formatCode_, entry);
+    // An entry abandoned by a stop, with nothing logged for it, leaves no
+    // group behind: replay would hand its source to a handler with no targets.
+    if (run_.StopRequested() && run_.JobLog.Count() == groupStart + 2) {
+      run_.JobLog.Delete(groupStart + 1);
+      run_.JobLog.Delete(groupStart);
+    }
+    window_.SetBarPosition(Bar::Total, i * 100 / window_.ListCount());
+    window_.ProcessMessages();
+  }
+}
+
+void TMainForm::FinishRun() {
+  if (!run_.JobLog.Empty() && formatCode_ != fcJobLog && formatCode_ != fcProjectList) {
+    if (totalBytes_ != 0) window_.AppendResult("Total " + std::to_string(totalBytes_) + " bytes extracted.");
+    run_.JobLog.SaveToFile(run_.OutputPath("result.log"));
+  }
+  window_.ShowMessage(run_.StopRequested() ? kStoppedText : kCompleteText, kProcessCaption);
+}
+
+void TMainForm::DispatchFormat(std::uint8_t code, const std::string& path) {
+  window_.FocusResults();
+  window_.SetButtonEnabled(Button::SaveLog, false);
+  window_.SetButtonEnabled(Button::Stop, true);
+  DispatchHandler(run_, code, path);
+  window_.SetButtonEnabled(Button::Stop, false);
+  if (window_.ResultLineCount() > 0) window_.SetButtonEnabled(Button::SaveLog, true);
+}
+
+void TMainForm::ReportProgress(int position) {
+  if (window_.BarPosition(Bar::Progress) == position) return;
+  window_.SetBarPosition(Bar::Progress, position);
+  window_.ProcessMessages();
+}
+
+}  // namespace trovex

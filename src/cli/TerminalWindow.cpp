@@ -1,0 +1,117 @@
+#include "cli/TerminalWindow.hpp"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "framework/Errors.hpp"
+#include "framework/Paths.hpp"
+
+namespace trovex {
+
+namespace {
+
+volatile std::sig_atomic_t interruptRequested = 0;
+
+constexpr const char* kProcessCaption = "Process status:";
+
+int TerminalWidth(std::FILE* stream) {
+  struct winsize size {};
+  if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+  return 80;
+}
+
+}  // namespace
+
+TTerminalWindow::TTerminalWindow(OpenDialogResult openAnswer, std::string directory, std::FILE* out, std::FILE* err,
+                                 bool drawStatus)
+    : openAnswer_(std::move(openAnswer)), directory_(std::move(directory)), out_(out), err_(err),
+      drawStatus_(drawStatus) {}
+
+void TTerminalWindow::RequestInterrupt() { interruptRequested = 1; }
+
+void TTerminalWindow::ResetInterrupt() { interruptRequested = 0; }
+
+void TTerminalWindow::SetLabel(Label label, const std::string& text) {
+  labels_[label] = text;
+  DrawStatus();
+}
+
+void TTerminalWindow::SetBarMax(Bar bar, int maximum) { maxima_[bar] = maximum; }
+
+void TTerminalWindow::SetBarPosition(Bar bar, int position) {
+  positions_[bar] = position;
+  DrawStatus();
+}
+
+int TTerminalWindow::BarPosition(Bar bar) const {
+  const auto it = positions_.find(bar);
+  return it == positions_.end() ? 0 : it->second;
+}
+
+void TTerminalWindow::ClearResults() { resultLines_ = 0; }
+
+void TTerminalWindow::AppendResult(const std::string& line) {
+  ClearStatus();
+  std::fprintf(out_, "%s\n", line.c_str());
+  std::fflush(out_);
+  ++resultLines_;
+  DrawStatus();
+}
+
+std::string TTerminalWindow::ListItem(int index) const {
+  if (index < 0 || index >= ListCount()) throw EListError(index);
+  return list_[static_cast<std::size_t>(index)];
+}
+
+void TTerminalWindow::ListDelete(int index) {
+  if (index < 0 || index >= ListCount()) throw EListError(index);
+  list_.erase(list_.begin() + index);
+}
+
+OpenDialogResult TTerminalWindow::ShowOpenDialog(const std::vector<FileFilter>&) { return openAnswer_; }
+
+std::optional<std::string> TTerminalWindow::ChooseDirectory(const std::string&) {
+  if (!ForceDirectories(directory_)) throw EFCreateError(directory_);
+  return directory_;
+}
+
+void TTerminalWindow::ShowMessage(const std::string& text, const std::string& caption) {
+  ClearStatus();
+  if (caption == kProcessCaption) {
+    std::fprintf(out_, "%s\n", text.c_str());
+    std::fflush(out_);
+  } else {
+    std::fprintf(err_, "trovex-cli: %s\n", text.c_str());
+    showedOtherMessage_ = true;
+  }
+}
+
+void TTerminalWindow::ProcessMessages() {
+  if (interruptRequested == 0) return;
+  interruptRequested = 0;
+  if (onInterrupt) onInterrupt();
+}
+
+void TTerminalWindow::DrawStatus() {
+  if (!drawStatus_) return;
+  std::string line = labels_[Label::CurrentMessage];
+  if (!labels_[Label::Extracted].empty()) line += "  " + labels_[Label::Extracted];
+  line += "  [" + std::to_string(BarPosition(Bar::Progress)) + "%]";
+  line += " total [" + std::to_string(BarPosition(Bar::Total)) + "%]";
+  const auto width = static_cast<std::size_t>(TerminalWidth(err_));
+  if (line.size() >= width) line.resize(width - 1);
+  std::fprintf(err_, "\r\033[K%s", line.c_str());
+  std::fflush(err_);
+  statusShown_ = true;
+}
+
+void TTerminalWindow::ClearStatus() {
+  if (!statusShown_) return;
+  std::fprintf(err_, "\r\033[K");
+  std::fflush(err_);
+  statusShown_ = false;
+}
+
+}  // namespace trovex

@@ -1,1 +1,26 @@
-int main() { return 0; }
+// trovex-cli: the command-line front end.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/CommandLine.hpp"
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const trovex::ParsedCommandLine parsed = trovex::ParseCommandLine(args);
+  if (!parsed.options) {
+    std::fprintf(stderr, "trovex-cli: %s\n%s\n", parsed.problem.c_str(), trovex::kCliUsage);
+    return trovex::csUsage;
+  }
+  switch (parsed.options->action) {
+    case trovex::CliAction::Help:
+      std::fputs(trovex::CliHelpText().c_str(), stdout);
+      return trovex::csSuccess;
+    case trovex::CliAction::Version:
+      std::printf("trovex-cli %s\n", TROVEX_VERSION);
+      return trovex::csSuccess;
+    case trovex::CliAction::Run:
+      break;
+  }
+  return trovex::RunCommandLine(*parsed.options, stdout, stderr);
+}

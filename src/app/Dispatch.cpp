@@ -1,0 +1,40 @@
+// The dispatch table: the one place where extraction handlers plug in.
+#include "archive/BiffCompress.hpp"
+#include "archive/BiffExtract.hpp"
+#include "archive/Key.hpp"
+#include "app/MainForm.hpp"
+#include "joblog/Replay.hpp"
+#include "strings/Talk.hpp"
+
+namespace trovex {
+
+namespace {
+
+using ExtractionHandler = void (*)(RunState& run, const std::string& path);
+
+struct DispatchEntry {
+  std::uint8_t code;
+  ExtractionHandler handler;
+};
+
+constexpr DispatchEntry kDispatchTable[] = {
+    {fcBiff, ExtractBiff},
+    {fcTalk, ExtractTalk},
+    {fcMakeCompressedBiff, MakeCompressedBiff},
+    {fcKey, ExtractKey},
+    {fcJobLog, ReplayJobLog},
+    {fcProjectList, ReplayJobLog},
+};
+
+}  // namespace
+
+void DispatchHandler(RunState& run, std::uint8_t code, const std::string& path) {
+  for (const auto& entry : kDispatchTable) {
+    if (entry.code == code) {
+      entry.handler(run, path);
+      return;
+    }
+  }
+}
+
+}  // namespace trovex

@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include "framework/Errors.hpp"
+#include "framework/FileStream.hpp"
+#include "framework/SafeOutput.hpp"
+#include "support/TempDir.hpp"
+
+namespace trovex {
+namespace {
+
+TEST(SafeOutput, NothingAppearsUntilCommitAndAnAbandonedFileLeavesNoTrace) {
+  test::TempDir dir;
+  test::WriteFileBytes(dir / "out.bif", "old");
+  {
+    TSafeOutput out(dir / "out.bif");
+    out.WriteText("new content");
+    EXPECT_EQ(test::ReadFileBytes(dir / "out.bif"), "old");
+  }
+  EXPECT_EQ(test::ReadFileBytes(dir / "out.bif"), "old");
+  EXPECT_EQ(test::ListDirectory(dir.path()), std::vector<std::string>{"out.bif"});
+  {
+    TSafeOutput out(dir / "out.bif");
+    out.WriteText("new content");
+    out.Commit();
+  }
+  EXPECT_EQ(test::ReadFileBytes(dir / "out.bif"), "new content");
+  EXPECT_EQ(test::ListDirectory(dir.path()), std::vector<std::string>{"out.bif"});
+}
+
+TEST(SafeOutput, RefusesToCreateTheFileBeingRead) {
+  test::TempDir dir;
+  test::WriteFileBytes(dir / "in.bif", "source");
+  TFileStream input(dir / "in.bif", FileMode::OpenRead);
+  const std::string otherSpelling = dir.path() + "//./in.bif";
+  try {
+    TSafeOutput out(otherSpelling);
+    FAIL();
+  } catch (const EFCreateError& error) {
+    EXPECT_EQ(std::string(error.what()), "Cannot create file " + otherSpelling);
+  }
+  EXPECT_EQ(test::ReadFileBytes(dir / "in.bif"), "source");
+  // An in-place change may replace the open file.
+  TSafeOutput replacement(dir / "in.bif", OutputKind::Replacement);
+  replacement.WriteText("changed");
+  replacement.Commit();
+  EXPECT_EQ(test::ReadFileBytes(dir / "in.bif"), "changed");
+}
+
+TEST(SafeOutput, MissingFolderOrDirectoryTargetFails) {
+  test::TempDir dir;
+  EXPECT_THROW(TSafeOutput(dir / "no/such/file"), EFCreateError);
+  EXPECT_THROW(TSafeOutput(dir.path()), EFCreateError);
+}
+
+}  // namespace
+}  // namespace trovex
