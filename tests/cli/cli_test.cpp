@@ -1,2 +1,91 @@
 #include <gtest/gtest.h>
-TEST(Placeholder, Builds) {}
+
+#include "cli/CommandLine.hpp"
+#include "framework/Paths.hpp"
+#include "support/Process.hpp"
+#include "support/TempDir.hpp"
+
+namespace trovex {
+namespace {
+
+using test::RunCli;
+
+const std::string kEmptyBiff("BIFFV1  \0\0\0\0\0\0\0\0\x14\0\0\0", 20);
+
+TEST(CommandLine, ParsesTypesKindsAndBothOptionForms) {
+  const auto parsed = ParseCommandLine({"--type=talk", "--output", "out", "--kinds", "wav,mos", "a.tlk", "--", "-b"});
+  ASSERT_TRUE(parsed.options) << parsed.problem;
+  EXPECT_EQ(parsed.options->filterIndex, 2);
+  EXPECT_EQ(parsed.options->output, "out");
+  EXPECT_EQ(parsed.options->kinds, kindWav | kindMos);
+  EXPECT_EQ(parsed.options->files, (std::vector<std::string>{"a.tlk", "-b"}));
+  EXPECT_EQ(ParseCommandLine({"--type", "key", "--output", "o", "x"}).options->filterIndex, 9);
+}
+
+TEST(CommandLine, UsageProblems) {
+  EXPECT_FALSE(ParseCommandLine({"--output", "o", "a"}).options);
+  EXPECT_FALSE(ParseCommandLine({"--type", "zip", "--output", "o", "a"}).options);
+  EXPECT_FALSE(ParseCommandLine({"--type", "biff", "a"}).options);
+  EXPECT_FALSE(ParseCommandLine({"--type", "biff", "--output", "o"}).options);
+  EXPECT_FALSE(ParseCommandLine({"--type", "biff", "--output", "o", "--kinds", "wav,ogg", "a"}).options);
+  EXPECT_FALSE(ParseCommandLine({"--type", "biff", "--output", "o", "--frobnicate", "a"}).options);
+  EXPECT_FALSE(ParseCommandLine({"--type"}).options);
+}
+
+TEST(TrovexCli, UsageHelpAndVersion) {
+  auto result = RunCli({"--type", "biff"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.err.find("usage: trovex-cli --type TYPE --output DIR"), std::string::npos);
+  EXPECT_TRUE(result.out.empty());
+  result = RunCli({"--help"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_NE(result.out.find("biff, talk, font, wavc, mve, list, log, compress, key"), std::string::npos);
+  result = RunCli({"--version"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out.rfind("trovex-cli ", 0), 0u);
+}
+
+TEST(TrovexCli, EmptyArchiveRunWritesExactlyTheGroupLines) {
+  test::TempDir dir;
+  test::WriteFileBytes(dir / "A.bif", kEmptyBiff);
+  const auto result = RunCli({"--type", "biff", "--output", "OUT/deeper/", "A.bif"}, dir.path());
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "Operation complete!\n");
+  EXPECT_EQ(result.err, "");  // not a terminal: no status line
+  EXPECT_EQ(test::ReadFileBytes(dir / "OUT/deeper/result.log"),
+            "#Format: BIFF\r\n#Source: " + (dir / "A.bif") + "\r\n");
+}
+
+TEST(TrovexCli, ReplayAndListRunsWriteNoResultLog) {
+  test::TempDir dir;
+  test::WriteFileBytes(dir / "empty.log", "");
+  test::WriteFileBytes(dir / "project.lst", dir / "empty.log" + "\r\n");
+  for (const char* type : {"log", "list"}) {
+    const std::string input = std::string(type) == "log" ? "empty.log" : "project.lst";
+    const auto result = RunCli({"--type", type, "--output", "OUT", input}, dir.path());
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "Operation complete!\n");
+    EXPECT_FALSE(PathExists(dir / "OUT/result.log"));
+  }
+}
+
+TEST(TrovexCli, MissingInputEndsTheRunWithStatus1AndNoResultLog) {
+  test::TempDir dir;
+  const auto result = RunCli({"--type", "biff", "--output", "OUT", "nowhere.bif"}, dir.path());
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "trovex-cli: error: Cannot open file " + (dir / "nowhere.bif") + "\n");
+  EXPECT_EQ(result.out, "");
+  EXPECT_FALSE(PathExists(dir / "OUT/result.log"));
+}
+
+TEST(TrovexCli, OutputThatCannotBeCreatedIsAnError) {
+  test::TempDir dir;
+  test::WriteFileBytes(dir / "file", "");
+  test::WriteFileBytes(dir / "A.bif", kEmptyBiff);
+  const auto result = RunCli({"--type", "biff", "--output", "file/sub", "A.bif"}, dir.path());
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("trovex-cli: error: "), std::string::npos);
+}
+
+}  // namespace
+}  // namespace trovex

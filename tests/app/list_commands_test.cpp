@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include "app/MainForm.hpp"
+#include "framework/Errors.hpp"
+#include "support/FakeWindow.hpp"
+#include "support/TempDir.hpp"
+
+namespace trovex {
+namespace {
+
+using test::FakeWindow;
+
+constexpr int kBiffFilter = 1;
+constexpr int kTalkFilter = 2;
+constexpr int kListFilter = 6;
+
+OpenDialogResult Chosen(int filter, std::vector<std::string> paths) { return {true, filter, std::move(paths)}; }
+
+class ListCommands : public ::testing::Test {
+ protected:
+  void SetUp() override { form.FormCreate(); }
+  void Add(int filter, std::vector<std::string> paths) {
+    window.openAnswers.push_back(Chosen(filter, std::move(paths)));
+    form.BAddLogClick();
+  }
+  bool ListCommandsEnabled() const {
+    return window.IsEnabled(Button::BRemLog) && window.IsEnabled(Button::BProcess) &&
+           window.IsEnabled(Button::BSaveList) && window.IsEnabled(Button::BClearAll);
+  }
+  bool ListCommandsDisabled() const {
+    return !window.IsEnabled(Button::BRemLog) && !window.IsEnabled(Button::BProcess) &&
+           !window.IsEnabled(Button::BSaveList) && !window.IsEnabled(Button::BClearAll);
+  }
+  FakeWindow window;
+  TMainForm form{window};
+};
+
+TEST_F(ListCommands, AddOffersTheNineFiltersAndAnotherTypeReplacesTheList) {
+  Add(kBiffFilter, {"/g/a.bif", "/g/b.bif"});
+  ASSERT_EQ(window.lastFilters.size(), 9u);
+  EXPECT_STREQ(window.lastFilters[4].text, "Interplay Video (*.mve) ");
+  EXPECT_STREQ(window.lastFilters[7].text, "Make BIFF Compressed");
+  EXPECT_EQ(form.FormatCode(), 3);
+  Add(kTalkFilter, {"/g/dialog.tlk"});
+  EXPECT_EQ(window.list, std::vector<std::string>{"/g/dialog.tlk"});
+  Add(kTalkFilter, {"/g/dialog.tlk", "/g/other.tlk"});  // same type: appended, duplicates too
+  EXPECT_EQ(window.list, (std::vector<std::string>{"/g/dialog.tlk", "/g/dialog.tlk", "/g/other.tlk"}));
+  EXPECT_EQ(form.FormatCode(), 6);
+  EXPECT_TRUE(ListCommandsEnabled());
+}
+
+TEST_F(ListCommands, ProjectListReplacesTheWholeListEachTime) {
+  test::TempDir dir;
+  test::WriteFileBytes(dir / "one.lst", "/logs/a.log\r\n/logs/b.log\r\n");
+  test::WriteFileBytes(dir / "two.lst", "/logs/c.log\n");
+  Add(kListFilter, {dir / "one.lst"});
+  EXPECT_EQ(window.list, (std::vector<std::string>{"/logs/a.log", "/logs/b.log"}));
+  Add(kListFilter, {dir / "two.lst"});
+  EXPECT_EQ(window.list, std::vector<std::string>{"/logs/c.log"});
+  EXPECT_EQ(form.FormatCode(), 8);
+}
+
+TEST_F(ListCommands, UnreadableProjectListFailsWithTheFileErrorAndLeavesCommandsDisabled) {
+  Add(kBiffFilter, {"/g/a.bif"});
+  window.openAnswers.push_back(Chosen(kListFilter, {"/no/such.lst"}));
+  EXPECT_THROW(form.BAddLogClick(), EFOpenError);
+  EXPECT_TRUE(window.list.empty());  // the type changed, so the list was emptied first
+  EXPECT_FALSE(window.IsEnabled(Button::BProcess));
+}
+
+TEST_F(ListCommands, CancelledAddKeepsTheListAndReenablesItsCommands) {
+  Add(kBiffFilter, {"/g/a.bif"});
+  form.BAddLogClick();  // no scripted answer: cancelled
+  EXPECT_EQ(window.list, std::vector<std::string>{"/g/a.bif"});
+  EXPECT_TRUE(ListCommandsEnabled());
+  FakeWindow empty;
+  TMainForm fresh(empty);
+  fresh.BAddLogClick();
+  EXPECT_FALSE(empty.IsEnabled(Button::BProcess));
+  EXPECT_EQ(fresh.FormatCode(), 0);
+}
+
+TEST_F(ListCommands, RemoveDeletesSelectedEntriesAndDisablesWhenEmpty) {
+  Add(kBiffFilter, {"/a", "/b", "/c"});
+  window.selected = {true, false, true};
+  form.BRemLogClick();
+  EXPECT_EQ(window.list, std::vector<std::string>{"/b"});
+  EXPECT_EQ(window.current, 0);
+  EXPECT_TRUE(ListCommandsEnabled());
+  window.selected = {true};
+  form.BRemLogClick();
+  EXPECT_TRUE(window.list.empty());
+  EXPECT_EQ(window.current, -1);
+  EXPECT_TRUE(ListCommandsDisabled());
+  EXPECT_EQ(form.FormatCode(), 3);  // Remove keeps the input type
+}
+
+TEST_F(ListCommands, ClearAllEmptiesAndDisables) {
+  Add(kBiffFilter, {"/a", "/b"});
+  form.BClearAllClick();
+  EXPECT_TRUE(window.list.empty());
+  EXPECT_TRUE(ListCommandsDisabled());
+}
+
+TEST_F(ListCommands, SaveListWritesAProjectListAndSaveResultsReports) {
+  test::TempDir dir;
+  Add(kBiffFilter, {"/g/a b.bif", "/g/c.bif"});
+  window.saveListAnswers.push_back(dir / "project.lst");
+  form.BSaveListClick();
+  EXPECT_EQ(test::ReadFileBytes(dir / "project.lst"), "/g/a b.bif\r\n/g/c.bif\r\n");
+  window.SetButtonEnabled(Button::SaveLog, true);
+  window.saveResultsAnswers.push_back(dir / "results.txt");
+  form.SaveLogClick();
+  EXPECT_EQ(window.savedResults, std::vector<std::string>{dir / "results.txt"});
+  ASSERT_EQ(window.messages.size(), 1u);
+  EXPECT_EQ(window.messages[0].text, "results.txt");
+  EXPECT_EQ(window.messages[0].caption, "Operation status");
+  EXPECT_FALSE(window.IsEnabled(Button::SaveLog));
+  form.SaveLogClick();  // cancelled: nothing more
+  EXPECT_EQ(window.messages.size(), 1u);
+}
+
+TEST_F(ListCommands, StopMarksAndDisablesExitCloses) {
+  window.SetButtonEnabled(Button::Stop, true);
+  form.StopClick();
+  EXPECT_TRUE(form.Run().StopRequested());
+  EXPECT_FALSE(window.IsEnabled(Button::Stop));
+  form.BExitClick();
+  EXPECT_TRUE(window.closed);
+}
+
+}  // namespace
+}  // namespace trovex

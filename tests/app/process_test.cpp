@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include "app/MainForm.hpp"
+#include "framework/Errors.hpp"
+#include "framework/Paths.hpp"
+#include "support/FakeWindow.hpp"
+#include "support/TempDir.hpp"
+
+namespace trovex {
+namespace {
+
+using test::FakeWindow;
+
+constexpr int kBiffFilter = 1;
+constexpr int kLogFilter = 7;
+
+// An archive with no entries.
+const std::string kEmptyBiff("BIFFV1  \0\0\0\0\0\0\0\0\x14\0\0\0", 20);
+
+class Process : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previousDir = CurrentDirectory();
+    form.FormCreate();
+  }
+  void TearDown() override { SetCurrentDirectory(previousDir); }
+  void Add(int filter, std::vector<std::string> paths) {
+    window.openAnswers.push_back({true, filter, std::move(paths)});
+    form.BAddLogClick();
+  }
+  std::string previousDir;
+  test::TempDir dir;
+  FakeWindow window;
+  TMainForm form{window};
+};
+
+TEST_F(Process, ExtractionRunWritesTheJobLogAsResultLog) {
+  test::WriteFileBytes(dir / "A.bif", kEmptyBiff);
+  Add(kBiffFilter, {dir / "A.bif"});
+  window.directoryAnswers.push_back(dir / "out/");
+  ForceDirectories(dir / "out");
+  form.BProcessClick();
+  EXPECT_EQ(form.Run().OutputDir, dir / "out");
+  EXPECT_EQ(CurrentDirectory(), dir / "out");
+  EXPECT_EQ(test::ReadFileBytes(dir / "out/result.log"), "#Format: BIFF\r\n#Source: " + (dir / "A.bif") + "\r\n");
+  ASSERT_EQ(window.messages.size(), 1u);
+  EXPECT_EQ(window.messages[0].text, "Operation complete!");
+  EXPECT_EQ(window.messages[0].caption, "Process status:");
+  EXPECT_EQ(window.labels[Label::CurrentMessage], "");
+  EXPECT_EQ(window.labels[Label::Extracted], "");
+  EXPECT_EQ(window.BarPosition(Bar::Progress), 0);
+  EXPECT_FALSE(window.IsEnabled(Button::Stop));
+}
+
+TEST_F(Process, ReplayRunsKeepTheirLogInMemoryOnlyAndTotalNeverShows100) {
+  std::vector<std::string> logs;
+  for (const char* name : {"a.log", "b.log", "c.log", "d.log"}) {
+    test::WriteFileBytes(dir / name, "");
+    logs.push_back(dir / name);
+  }
+  Add(kLogFilter, logs);
+  window.directoryAnswers.push_back(dir.path());
+  std::vector<int> totalAfterEntries;
+  window.onPump = [&] {
+    if (!window.IsEnabled(Button::Stop)) totalAfterEntries.push_back(window.BarPosition(Bar::Total));
+  };
+  form.BProcessClick();
+  EXPECT_EQ(totalAfterEntries, (std::vector<int>{0, 25, 50, 75}));
+  EXPECT_EQ(window.BarPosition(Bar::Total), 0);
+  EXPECT_EQ(form.Run().JobLog.Count(), 8u);
+  EXPECT_EQ(form.Run().JobLog.Get(0), "#Format: ");
+  EXPECT_FALSE(PathExists(dir / "result.log"));
+  EXPECT_EQ(window.messages.back().text, "Operation complete!");
+}
+
+TEST_F(Process, CancelledChooserEmptiesResultsWritesNothingAndStillCompletes) {
+  Add(kBiffFilter, {dir / "A.bif"});
+  window.results = {"old line"};
+  form.BProcessClick();  // no scripted directory: cancelled
+  EXPECT_TRUE(window.results.empty());
+  EXPECT_TRUE(form.Run().JobLog.Empty());
+  EXPECT_EQ(test::ListDirectory(dir.path()), std::vector<std::string>{});
+  EXPECT_EQ(window.messages.back().text, "Operation complete!");
+}
+
+TEST_F(Process, HandlerFailureEndsTheRunWithItsMessageAndTheFormStaysUsable) {
+  Add(kBiffFilter, {dir / "missing.bif", dir / "A.bif"});
+  window.directoryAnswers.push_back(dir.path());
+  try {
+    form.BProcessClick();
+    FAIL() << "the missing archive should end the run";
+  } catch (const EFOpenError& error) {
+    EXPECT_EQ(std::string(error.what()), "Cannot open file " + (dir / "missing.bif"));
+  }
+  EXPECT_FALSE(form.Running());
+  EXPECT_TRUE(window.IsEnabled(Button::Stop));
+  EXPECT_FALSE(PathExists(dir / "result.log"));
+  EXPECT_TRUE(window.messages.empty());
+  // The window goes on working: the next Process runs.
+  test::WriteFileBytes(dir / "missing.bif", kEmptyBiff);
+  test::WriteFileBytes(dir / "A.bif", kEmptyBiff);
+  window.directoryAnswers.push_back(dir.path());
+  form.BProcessClick();
+  EXPECT_EQ(window.messages.back().text, "Operation complete!");
+}
+
+TEST_F(Process, RunIsNotReenteredAndTheListIsNotChangedWhileRunning) {
+  test::WriteFileBytes(dir / "A.bif", kEmptyBiff);
+  Add(kBiffFilter, {dir / "A.bif"});
+  window.directoryAnswers.push_back(dir.path());
+  int chooserCalls = 0;
+  window.onPump = [&] {
+    window.selected = {true};
+    form.BRemLogClick();
+    form.BClearAllClick();
+    form.BAddLogClick();
+    form.BProcessClick();
+    chooserCalls = static_cast<int>(window.directoryAnswers.size());
+  };
+  form.BProcessClick();
+  EXPECT_EQ(window.list.size(), 1u);
+  EXPECT_EQ(chooserCalls, 0);
+  EXPECT_EQ(window.messages.size(), 1u);
+}
+
+TEST_F(Process, DispatchWithoutHandlerStillTogglesStopAndSaveResults) {
+  form.DispatchFormat(9, "/nothing");
+  EXPECT_FALSE(window.IsEnabled(Button::Stop));
+  EXPECT_FALSE(window.IsEnabled(Button::SaveLog));
+  EXPECT_EQ(window.focusCount, 1);
+  window.results = {"a line"};
+  form.DispatchFormat(0, "/nothing");
+  EXPECT_TRUE(window.IsEnabled(Button::SaveLog));
+}
+
+TEST_F(Process, ReportProgressPumpsOnlyOnChange) {
+  form.ReportProgress(0);
+  EXPECT_EQ(window.pumps, 0);
+  form.ReportProgress(40);
+  form.ReportProgress(40);
+  EXPECT_EQ(window.pumps, 1);
+  EXPECT_EQ(window.BarPosition(Bar::Progress), 40);
+}
+
+}  // namespace
+}  // namespace trovex
