@@ -1,0 +1,65 @@
+// The text dump of a TALK table. For each entry, in table order:
+//
+//   [%08u]          the identifier line: the entry number, at least 8 digits
+//   <masked text>   the string with its tokens masked; its own breaks kept
+//   [########]      the end line
+//
+// every line followed by CR LF. Masking replaces every byte between a "<" and
+// the next ">" by "*", so a translator sees <****> where the string holds
+// <NAME>; the rebuild puts the source's tokens back.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace trovex {
+
+inline constexpr std::string_view kDumpEndLine = "[########]";
+
+// Appends text with its tokens masked.
+void AppendMasked(std::string& out, std::string_view text);
+
+// The bytes that AppendDumpEntry appends for an entry.
+std::size_t DumpEntrySize(std::uint32_t index, std::size_t textLength);
+// Appends the identifier line, the masked text and the end line of an entry.
+void AppendDumpEntry(std::string& out, std::uint32_t index, std::string_view text);
+
+// The number of an identifier line: without surrounding blanks and tabs, "["
+// + one or more decimal digits + "]". A number too large for 64 bits gives the
+// largest 64-bit value, which no entry has.
+std::optional<std::uint64_t> IdentifierOf(std::string_view line);
+
+// What token restoring found in one entry.
+struct TokenCounts {
+  std::size_t masked = 0;  // masked tokens in the edited text
+  std::size_t source = 0;  // tokens in the source string
+};
+
+// Appends the edited text with its masked tokens ("<" + one or more "*" +
+// ">") replaced, in order, by the tokens of the source string (a "<", at
+// least one byte, and the next ">"). Text outside masked tokens is kept
+// exactly; masked tokens beyond the source's stay as written, and surplus
+// source tokens are not added. An edited text without "<" or without ">" is
+// appended unchanged and the source is not consulted (both counts 0).
+TokenCounts AppendRestored(std::string& out, std::string_view edited, std::string_view source);
+
+// Reads a dump line by line, with the text-file rules: CR LF, lone CR and
+// lone LF end a line, a final line needs no break, a NUL byte ends the text.
+class TDumpLines {
+ public:
+  explicit TDumpLines(std::string_view text);
+  // The next line, or nothing at the end of the text.
+  std::optional<std::string_view> Next();
+  // The one-based number of the line Next returned last.
+  std::size_t LineNumber() const { return number_; }
+
+ private:
+  std::string_view text_;
+  std::size_t position_ = 0;
+  std::size_t number_ = 0;
+};
+
+}  // namespace trovex

@@ -1,0 +1,58 @@
+// The TALK string table layout. All integers are little-endian.
+//
+//   0   10 bytes      header start: never interpreted, copied by the rebuild
+//   10  u32           entry count
+//   14  u32           strings offset: absolute offset of the string data area
+//   18  26 x count    entry table, one entry per string in string-number order
+//   strings offset    string data: the bytes of all strings, no terminators
+//
+// An entry (26 bytes, entry i at 18 + 26 * i):
+//   +0  18 bytes      attributes: never interpreted, copied by the rebuild
+//   +18 u32           string offset, relative to the strings offset
+//   +22 u32           string length in bytes (0 for an empty string)
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "framework/Stream.hpp"
+
+namespace trovex {
+
+inline constexpr std::uint32_t kTalkCountOffset = 10;
+inline constexpr std::uint32_t kTalkStringsOffsetOffset = 14;
+inline constexpr std::uint32_t kTalkHeaderSize = 18;
+inline constexpr std::uint32_t kTalkEntrySize = 26;
+inline constexpr std::uint32_t kTalkEntryStringOffset = 18;  // within an entry
+inline constexpr std::uint32_t kTalkEntryStringLength = 22;  // within an entry
+
+// A whole table as read from its file, with its layout checked: the entry
+// table lies inside the file, and the string data area starts behind the
+// entry table and inside the file.
+struct TalkTable {
+  std::string bytes;  // the whole file
+  std::uint32_t count = 0;
+  std::uint32_t stringsOffset = 0;
+
+  std::size_t EntryPosition(std::uint32_t index) const {
+    return kTalkHeaderSize + std::size_t{kTalkEntrySize} * index;
+  }
+  std::uint32_t StringOffset(std::uint32_t index) const;
+  std::uint32_t StringLength(std::uint32_t index) const;
+  void SetString(std::uint32_t index, std::uint32_t offset, std::uint32_t length);
+  // The bytes of string index that lie inside the file, up to its first NUL.
+  std::string_view String(std::uint32_t index) const;
+  // The header, the entry table and whatever lies before the string data.
+  std::string_view Prefix() const { return std::string_view(bytes).substr(0, stringsOffset); }
+};
+
+// Reads the table from the start of stream; path names it in error messages
+// ("Invalid TALK table <path>: <fault>").
+TalkTable ReadTalkTable(TStream& stream, const std::string& path);
+
+// Everything from the start of stream to its end.
+std::string ReadWholeStream(TStream& stream);
+
+}  // namespace trovex

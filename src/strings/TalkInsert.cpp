@@ -1,0 +1,144 @@
+// TALK rebuild: a table from its source and its edited text dump, during
+// job log replay.
+#include <limits>
+#include <optional>
+
+#include "framework/Errors.hpp"
+#include "framework/FileStream.hpp"
+#include "framework/Paths.hpp"
+#include "framework/SafeOutput.hpp"
+#include "strings/Talk.hpp"
+#include "strings/TalkDump.hpp"
+#include "strings/TalkFormat.hpp"
+#include "strings/TalkProgress.hpp"
+
+namespace trovex {
+
+namespace {
+
+constexpr std::string_view kTargetKeyword = "#Target:";
+
+// The dump path of the "#Target: " line at index: the line without its text
+// up to the first ":" and the one blank after it. Nothing when the job log
+// has no such line there (it ends, or the group has no target line).
+std::optional<std::string> DumpPathOf(const TStringList& lines, std::size_t index) {
+  if (index >= lines.Count()) return std::nullopt;
+  const std::string& line = lines.Get(index);
+  const std::size_t first = line.find_first_not_of(" \t");
+  if (first == std::string::npos || line.compare(first, kTargetKeyword.size(), kTargetKeyword) != 0) {
+    return std::nullopt;
+  }
+  return line.substr(std::min(line.find(':') + 2, line.size()));
+}
+
+// One pass over the dump lines, entry after entry, building the new string
+// data area and setting each entry's offset and length in the table.
+class TRebuild {
+ public:
+  TRebuild(RunState& run, TalkTable& table, std::string_view dump, const std::string& dumpPath)
+      : run_(run), table_(table), lines_(dump), dumpPath_(dumpPath) {
+    strings_.reserve(dump.size());
+  }
+
+  // The new string data, or nothing when the rebuild was abandoned (an
+  // identifier mismatch, already shown, or the stop mark).
+  std::optional<std::string> Run() {
+    for (std::uint32_t i = 0; i < table_.count; ++i) {
+      if (run_.StopRequested()) return std::nullopt;
+      if (FindIdentifier(i) != i) {
+        run_.Window.ShowMessage(Format("Error in line: %zu", lines_.LineNumber()), "");
+        return std::nullopt;
+      }
+      CollectEdited(i);
+      StoreEntry(i);
+      ShowEntryProgress(run_, "Inserted: ", i, table_.count);
+    }
+    return std::move(strings_);
+  }
+
+ private:
+  std::string_view RequireLine(const char* which, std::uint32_t index) {
+    const auto line = lines_.Next();
+    if (!line) throw EFormatError(Format("Text dump %s ends before the %s line of entry %u", dumpPath_.c_str(), which, index));
+    return *line;
+  }
+
+  // Lines that are no identifier line are passed over.
+  std::uint64_t FindIdentifier(std::uint32_t index) {
+    for (;;) {
+      if (const auto number = IdentifierOf(RequireLine("identifier", index))) return *number;
+    }
+  }
+
+  // The entry's lines up to its end line, joined with LF; empty lines add
+  // nothing, and a break before the end line is kept only after a text line.
+  void CollectEdited(std::uint32_t index) {
+    edited_.clear();
+    std::string_view line = RequireLine("end", index);
+    while (line != kDumpEndLine) {
+      const bool text = !line.empty();
+      edited_.append(line);
+      line = RequireLine("end", index);
+      if (text && line != kDumpEndLine) edited_ += '\n';
+    }
+  }
+
+  void StoreEntry(std::uint32_t index) {
+    const std::size_t offset = strings_.size();
+    const TokenCounts tokens = AppendRestored(strings_, edited_, table_.String(index));
+    const std::size_t length = strings_.size() - offset;
+    if (strings_.size() > std::numeric_limits<std::uint32_t>::max()) {
+      throw EFormatError(Format("Text dump %s holds more string data than a TALK table can (entry %u)",
+                                dumpPath_.c_str(), index));
+    }
+    table_.SetString(index, static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(length));
+    if (tokens.masked < tokens.source) {
+      run_.Result(Format("Entry %u: %zu token(s) missing in the translation", index, tokens.source - tokens.masked));
+    } else if (tokens.masked > tokens.source) {
+      run_.Result(Format("Entry %u: %zu masked token(s) more than the original holds", index,
+                         tokens.masked - tokens.source));
+    }
+  }
+
+  RunState& run_;
+  TalkTable& table_;
+  TDumpLines lines_;
+  const std::string& dumpPath_;
+  std::string edited_;
+  std::string strings_;
+};
+
+}  // namespace
+
+std::size_t InsertTalk(RunState& run, const std::string& targetPath, std::size_t startIndex) {
+  const auto dumpPath = DumpPathOf(run.ReplayLines, startIndex);
+  if (!dumpPath) {
+    run.Result(FileNamePart(targetPath) + " not rebuilt: no \"#Target: \" line names its text dump.");
+    return startIndex;
+  }
+  if (!run.SourceArchive) throw EFOpenError(run.SourcePath);
+  std::string dump;
+  {
+    TFileStream dumpFile(*dumpPath, FileMode::OpenRead);
+    dump = ReadWholeStream(dumpFile);
+  }
+  // Created before anything is read from the source, so that rebuilding the
+  // source onto itself fails at once; committed only when complete.
+  TSafeOutput output(targetPath);
+  TalkTable table = ReadTalkTable(*run.SourceArchive, run.SourcePath);
+  run.Message("Processing " + FileNamePart(targetPath) + "...");
+  run.StartProgress();
+  run.Pump();
+
+  const std::optional<std::string> strings = TRebuild(run, table, dump, *dumpPath).Run();
+  if (!strings) return startIndex + 1;
+  const std::string_view prefix = table.Prefix();
+  output.WriteBuffer(prefix.data(), prefix.size());
+  output.WriteText(*strings);
+  output.Commit();
+  run.Result(run.OutputPath(ChangeFileExt(FileNamePart(targetPath), ".txt")) + " inserted.");
+  run.Pump();
+  return startIndex + 1;
+}
+
+}  // namespace trovex
