@@ -1,5 +1,124 @@
 #include "joblog/Replay.hpp"
+
+#include <algorithm>
+#include <iterator>
+
+#include "archive/BiffInsert.hpp"
+#include "archive/Key.hpp"
+#include "framework/Paths.hpp"
+#include "joblog/JobLogLine.hpp"
+#include "strings/Talk.hpp"
+
 namespace trovex {
-InsertionHandler InsertionHandlerFor(std::uint8_t) { return nullptr; }  // PLACEHOLDER: being written
-void ReplayJobLog(RunState&, const std::string&) {}  // PLACEHOLDER
+
+namespace {
+
+struct ReplayRow {
+  std::uint8_t formatCode;
+  InsertionHandler handler;
+};
+
+// The replay table: the insertion handler of each format code that has one.
+// Fonts (7) and movies (5) join it when their handlers exist.
+constexpr ReplayRow kReplayTable[] = {
+    {fcBiff, InsertBiff},
+    {fcTalk, InsertTalk},
+    {fcKey, UpdateKeyLocations},
+};
+
+std::string ProcessingText(const std::string& path) { return "Processing " + FileNamePart(path) + "..."; }
+
+// The Total bar for line i of n: the first line shows 0, the last 100. A log
+// of one line has only that line, which is both, so it shows 100.
+int TotalPosition(std::size_t i, std::size_t n) {
+  if (n <= 1) return 100;
+  return static_cast<int>(i * 100 / (n - 1));
 }
+
+// The index of the first line from start on that opens a group ("#Format:" or
+// "#Source:"), or the number of lines.
+std::size_t NextGroup(const TStringList& lines, std::size_t start) {
+  for (std::size_t i = start; i < lines.Count(); ++i) {
+    const LineKeyword keyword = KeywordOf(FirstToken(lines.Get(i)));
+    if (keyword == LineKeyword::Format || keyword == LineKeyword::Source) return i;
+  }
+  return lines.Count();
+}
+
+// A "#Source:" line at index i naming path: opens the source and hands the
+// group to the insertion handler of the format in force. Returns the index of
+// the next line to handle.
+std::size_t ReplaySource(RunState& run, const std::string& path, std::size_t i) {
+  run.SourceArchive.reset();
+  if (PathExists(path)) run.SourceArchive = std::make_unique<TFileStream>(path, FileMode::OpenReadWrite);
+  run.SourcePath = path;
+  run.Message(ProcessingText(path));
+  const InsertionHandler handler = InsertionHandlerFor(run.ReplayFormat);
+  if (handler == nullptr) return i + 1;
+  if (!run.SourceArchive) {
+    // Every handler needs its source: the group's target lines go unused.
+    run.Result("Source not found: " + path);
+    return NextGroup(run.ReplayLines, i + 1);
+  }
+  // A handler consumes at least nothing; replay always moves forward.
+  return std::max(handler(run, run.OutputPath(FileNamePart(path)), i + 1), i + 1);
+}
+
+// Handles line i and returns the index of the next line to handle. Keyword
+// lines are replaced by their argument, as handlers expect to find them.
+std::size_t ReplayLine(RunState& run, std::size_t i) {
+  const std::string line = run.ReplayLines.Get(i);
+  const LineToken token = FirstToken(line);
+  const LineKeyword keyword = KeywordOf(token);
+  if (keyword == LineKeyword::None) return i + 1;
+  const std::string argument = ArgumentOf(line, token);
+  run.ReplayLines.Set(i, argument);
+  if (keyword == LineKeyword::Format) run.ReplayFormat = FormatCodeOfName(FirstToken(argument).text);
+  if (keyword == LineKeyword::Source) return ReplaySource(run, argument, i);
+  return i + 1;
+}
+
+// Moves Progress on by one per line, as far as its maximum of 100.
+void AdvanceProgress(RunState& run) {
+  const int position = run.Window.BarPosition(Bar::Progress);
+  if (position < 100) run.Window.SetBarPosition(Bar::Progress, position + 1);
+}
+
+// Closes the source however the replay ends, so that a failed run does not
+// keep the game file open.
+struct SourceCloser {
+  RunState& run;
+  ~SourceCloser() { run.SourceArchive.reset(); }
+};
+
+}  // namespace
+
+InsertionHandler InsertionHandlerFor(std::uint8_t formatCode) {
+  const auto row = std::find_if(std::begin(kReplayTable), std::end(kReplayTable),
+                                [formatCode](const ReplayRow& r) { return r.formatCode == formatCode; });
+  return row == std::end(kReplayTable) ? nullptr : row->handler;
+}
+
+void ReplayJobLog(RunState& run, const std::string& logPath) {
+  run.ReplayLines.Clear();
+  run.ReplayLines.LoadFromFile(logPath);
+  const std::string processing = ProcessingText(logPath);
+  run.Message(processing);
+  run.Window.SetBarMax(Bar::Total, 100);
+  run.Window.SetBarPosition(Bar::Total, 0);
+  run.ReplayFormat = fcNoFormat;
+
+  SourceCloser closer{run};
+  std::size_t i = 0;
+  while (i < run.ReplayLines.Count() && !run.StopRequested()) {
+    run.Message(processing);
+    run.Window.SetBarPosition(Bar::Total, TotalPosition(i, run.ReplayLines.Count()));
+    const std::size_t next = ReplayLine(run, i);
+    run.SourceArchive.reset();
+    AdvanceProgress(run);
+    run.Pump();
+    i = next;
+  }
+}
+
+}  // namespace trovex
