@@ -1,0 +1,85 @@
+#include "builders/TalkBuilder.hpp"
+
+namespace trovex::build {
+
+namespace {
+
+constexpr std::uint32_t kHeaderSize = 18;
+constexpr std::uint32_t kEntrySize = 26;
+constexpr std::size_t kAttributesSize = 18;
+
+constexpr const char* kTokens[] = {"<CHARNAME>", "<GABBER>", "<PRO_HESHE>", "<DAYANDMONTH>", "<N>"};
+constexpr const char* kBreaks[] = {"\r\n", "\n", "\r", "\r\n\r\n"};
+constexpr const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+
+// Attributes that differ from entry to entry, so that a test sees them copied.
+std::string GeneratedAttributes(std::size_t index) {
+  std::string attributes;
+  PutU16(attributes, static_cast<std::uint16_t>(1 + index % 7));  // flags
+  attributes += "SND";
+  PutU32(attributes, static_cast<std::uint32_t>(index));
+  attributes.resize(kAttributesSize, static_cast<char>(0xA0 + index % 16));
+  return attributes;
+}
+
+void AppendWord(Random& random, std::string& out) {
+  const std::uint32_t length = 1 + random.Below(9);
+  for (std::uint32_t i = 0; i < length; ++i) {
+    // One byte in twenty is above 127, as accented letters are in the game's
+    // single-byte code pages.
+    if (random.Below(20) == 0) {
+      out.push_back(static_cast<char>(0x80 + random.Below(0x80)));
+    } else {
+      out.push_back(kLetters[random.Below(sizeof kLetters - 1)]);
+    }
+  }
+}
+
+}  // namespace
+
+std::string MakeTalkTable(const std::vector<TalkEntry>& entries, const std::string& gap) {
+  const auto count = static_cast<std::uint32_t>(entries.size());
+  std::string out = "TLK V1  ";
+  PutU16(out, 0);  // language
+  PutU32(out, count);
+  PutU32(out, kHeaderSize + kEntrySize * count + static_cast<std::uint32_t>(gap.size()));
+  std::uint32_t offset = 0;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    std::string attributes = entries[i].attributes.empty() ? GeneratedAttributes(i) : entries[i].attributes;
+    attributes.resize(kAttributesSize, '\0');
+    out += attributes;
+    PutU32(out, offset);
+    PutU32(out, static_cast<std::uint32_t>(entries[i].text.size()));
+    offset += static_cast<std::uint32_t>(entries[i].text.size());
+  }
+  out += gap;
+  for (const auto& entry : entries) out += entry.text;
+  return out;
+}
+
+std::string MakeTalkTable(const std::vector<std::string>& strings) {
+  std::vector<TalkEntry> entries;
+  entries.reserve(strings.size());
+  for (const auto& text : strings) entries.push_back({text, ""});
+  return MakeTalkTable(entries);
+}
+
+std::string RandomTalkString(Random& random, std::size_t averageLength) {
+  std::string out;
+  if (random.Below(16) == 0) return out;
+  const std::size_t target = 1 + random.Below(static_cast<std::uint32_t>(2 * averageLength + 1));
+  while (out.size() < target) {
+    const std::uint32_t pick = random.Below(24);
+    if (pick == 0) {
+      out += kTokens[random.Below(std::size(kTokens))];
+    } else if (pick == 1) {
+      out += kBreaks[random.Below(std::size(kBreaks))];
+    } else {
+      AppendWord(random, out);
+      out += random.Below(10) == 0 ? ". " : " ";
+    }
+  }
+  return out;
+}
+
+}  // namespace trovex::build

@@ -1,0 +1,33 @@
+// TALK string tables for tests, samples and benchmarks.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "builders/Bytes.hpp"
+
+namespace trovex::build {
+
+struct TalkEntry {
+  std::string text;
+  // The 18 attribute bytes before the string's offset and length; shorter is
+  // padded with zeros. Empty gives attributes made from the entry's number.
+  std::string attributes;
+};
+
+// A table as the game writes it: a 10-byte header start ("TLK V1  " and a
+// language number), the entry count, the strings offset, the 26-byte entries,
+// gap (bytes between the entry table and the string data, usually none), then
+// the strings back to back in entry order.
+std::string MakeTalkTable(const std::vector<TalkEntry>& entries, const std::string& gap = "");
+// The same for plain strings with generated attributes.
+std::string MakeTalkTable(const std::vector<std::string>& strings);
+
+// A random string of about averageLength bytes: words, tokens such as
+// <CHARNAME>, line breaks of every kind (CR LF, LF, CR), bytes above 127, and
+// now and then an empty string. No NUL bytes, and "<" and ">" only in closed
+// tokens of at least one character.
+std::string RandomTalkString(Random& random, std::size_t averageLength);
+
+}  // namespace trovex::build
