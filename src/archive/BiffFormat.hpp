@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "framework/Errors.hpp"
 #include "framework/Stream.hpp"
 #include "run/Kinds.hpp"
 
@@ -20,9 +22,9 @@ inline constexpr std::uint32_t kCompressedBiffBlockSize = 8192;
 
 // The first 20 bytes of a plain archive.
 struct BiffHeader {
-  char signature[8];            // 0: not interpreted; copied by insertion
-  std::uint32_t fileCount;      // 8: number of file entries
-  std::uint32_t tileCount;      // 12: number of tile entries (never read)
+  char signature[8];              // 0: not interpreted; copied by insertion
+  std::uint32_t fileCount;        // 8: number of file entries
+  std::uint32_t tileCount;        // 12: number of tile entries (never read)
   std::uint32_t fileTableOffset;  // 16: offset of the first file entry
 };
 
@@ -37,7 +39,7 @@ struct BiffFileEntry {
 
 // Header of a compressed archive: signature and the plain archive's length.
 struct CompressedBiffHeader {
-  char signature[8];              // 0: "BIFCV1.0"
+  char signature[8];               // 0: "BIFCV1.0"
   std::uint32_t uncompressedSize;  // 8: written; readers skip it
 };
 
@@ -67,6 +69,18 @@ void WriteCompressedItemHeader(TStream& stream, const CompressedItemHeader& head
 // True when the 8 bytes are the compressed archive signature.
 bool IsCompressedBiffSignature(const char signature[8]);
 
+// The error for a damaged archive: "Invalid BIFF archive <path>: <what>".
+EFormatError InvalidBiff(const std::string& path, const std::string& what);
+// Reads the header at the start of a plain archive and checks, against the
+// stream's size, that the header and the whole file table lie inside the file;
+// a damaged archive fails with InvalidBiff before anything is written.
+BiffHeader ReadCheckedBiffHeader(TStream& stream, const std::string& path);
+// The whole file table of an archive that passed ReadCheckedBiffHeader, read
+// in one piece from the table offset.
+std::vector<BiffFileEntry> ReadBiffFileTable(TStream& stream, const BiffHeader& header);
+// True when the entry's data lies inside a file of fileSize bytes.
+bool EntryDataInside(const BiffFileEntry& entry, std::uint64_t fileSize);
+
 // Resource type numbers known to the system.
 enum BiffResourceType : std::uint16_t {
   rtBitmap = 1,
@@ -87,11 +101,11 @@ enum class Treatment {
 
 // One row of the kind table.
 struct KindTreatment {
-  const char* kindWord;   // in target lines: "#Target " + kindWord + " 0x..."
-  std::uint16_t type;     // resource type extracted under this kind; 0: none
+  const char* kindWord;     // in target lines: "#Target " + kindWord + " 0x..."
+  std::uint16_t type;       // resource type extracted under this kind; 0: none
   ExtractKind extractKind;  // the run's kind choice that enables extraction
-  const char* folder;     // output folder below the output directory
-  const char* extension;  // of the written file
+  const char* folder;       // output folder below the output directory
+  const char* extension;    // of the written file
   Treatment treatment;
 };
 

@@ -1,1 +1,0 @@
-// PLACEHOLDER: the zlib adapter is being written.
