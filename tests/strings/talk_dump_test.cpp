@@ -1,0 +1,85 @@
+// The text dump's pieces: masking, identifier lines, line splitting, and
+// putting tokens back.
+#include <gtest/gtest.h>
+
+#include "strings/TalkDump.hpp"
+
+namespace trovex {
+namespace {
+
+std::string Masked(std::string_view text) {
+  std::string out;
+  AppendMasked(out, text);
+  return out;
+}
+
+TEST(TalkMasking, FollowsTheByteRule) {
+  EXPECT_EQ(Masked("Hello <NAME>!"), "Hello <****>!");
+  EXPECT_EQ(Masked("<a<b>c>"), "<***>c>");          // "<" inside a token is masked too
+  EXPECT_EQ(Masked("a > b"), "a > b");              // ">" without "<" changes nothing
+  EXPECT_EQ(Masked("x <open to the end"), "x <***************");
+  EXPECT_EQ(Masked("<>"), "<>");
+  EXPECT_EQ(Masked("plain \xE9t\xE9"), "plain \xE9t\xE9");
+}
+
+TEST(TalkDumpEntry, WritesIdentifierTextAndEndLine) {
+  std::string out;
+  AppendDumpEntry(out, 5, "a\r\nb <X>");
+  AppendDumpEntry(out, 123456789, "");
+  EXPECT_EQ(out, "[00000005]\r\na\r\nb <*>\r\n[########]\r\n[123456789]\r\n\r\n[########]\r\n");
+  EXPECT_EQ(DumpEntrySize(5, 8) + DumpEntrySize(123456789, 0), out.size());
+}
+
+TEST(TalkIdentifierLine, IsBracketedDigitsWithoutSurroundingBlanks) {
+  EXPECT_EQ(IdentifierOf("[00000007]"), 7u);
+  EXPECT_EQ(IdentifierOf("[01000000]"), 1000000u);  // seven digits and more still count
+  EXPECT_EQ(IdentifierOf(" \t[00000003]  "), 3u);
+  EXPECT_EQ(IdentifierOf("[99999999999999999999999]"), UINT64_MAX);
+  for (const char* line : {"", "[]", "[########]", "[12a]", "x[00000001]", "[00000001]x", "[ 1]", "00000001"}) {
+    EXPECT_FALSE(IdentifierOf(line)) << line;
+  }
+}
+
+TEST(TalkDumpLines, SplitsAtEveryBreakKindAndStopsAtNul) {
+  TDumpLines lines(std::string_view("a\r\nb\nc\rd\r\n\r\ne", 14));
+  std::vector<std::string> seen;
+  while (auto line = lines.Next()) seen.emplace_back(*line);
+  EXPECT_EQ(seen, (std::vector<std::string>{"a", "b", "c", "d", "", "e"}));
+  EXPECT_EQ(lines.LineNumber(), 6u);
+
+  TDumpLines cut(std::string_view("x\r\ny\0z\r\n", 8));
+  EXPECT_EQ(cut.Next(), "x");
+  EXPECT_EQ(cut.Next(), "y");
+  EXPECT_FALSE(cut.Next());
+}
+
+struct Restoring {
+  const char* edited;
+  const char* source;
+  const char* result;
+  std::size_t masked;
+  std::size_t tokens;
+};
+
+TEST(TalkTokenRestoring, ReplacesMaskedTokensInOrder) {
+  const Restoring cases[] = {
+      {"Salut <****>!", "Hello <NAME>!", "Salut <NAME>!", 1, 1},
+      {"<**> and <*>", "<A> x <B>", "<A> and <B>", 2, 2},
+      {"Hi <*> there", "<A> and <B>", "Hi <A> there", 1, 2},  // never a fragment such as "B>"
+      {"<*> <*> <**>", "<A>", "<A> <*> <**>", 3, 1},        // extra masked tokens stay
+      {"plain text", "Hello <NAME>!", "plain text", 0, 0},
+      {"a <* b", "<A>", "a <* b", 0, 0},                      // no ">": stored unchanged
+      {"<***>c>", "<a<b>c>", "<a<b>c>", 1, 1},
+      {"<> <*> x<y> <*", "<> <Q> <R", "<> <Q> x<y> <*", 1, 1},  // "<>" is no token
+  };
+  for (const auto& c : cases) {
+    std::string out = "prefix:";
+    const TokenCounts counts = AppendRestored(out, c.edited, c.source);
+    EXPECT_EQ(out, std::string("prefix:") + c.result) << c.edited;
+    EXPECT_EQ(counts.masked, c.masked) << c.edited;
+    EXPECT_EQ(counts.source, c.tokens) << c.edited;
+  }
+}
+
+}  // namespace
+}  // namespace trovex
