@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "archive/BiffFormat.hpp"
+#include "archive/BiffInsert.hpp"
+#include "builders/BiffBuilder.hpp"
+#include "builders/Bytes.hpp"
+#include "compress/Zlib.hpp"
+#include "framework/Errors.hpp"
+#include "framework/MemoryStream.hpp"
+#include "support/FakeWindow.hpp"
+#include "support/TempDir.hpp"
+
+namespace trovex {
+namespace {
+
+using build::BiffItem;
+
+struct Entry {
+  BiffFileEntry record;
+  std::string data;
+};
+
+// The entries of a rebuilt archive, after checking the layout every rebuilt
+// archive has: table at 20, data back to back behind it up to the end.
+std::vector<Entry> ReadRebuilt(const std::string& bytes) {
+  TMemoryStream stream(std::vector<unsigned char>(bytes.begin(), bytes.end()));
+  const BiffHeader header = ReadCheckedBiffHeader(stream, "rebuilt");
+  std::vector<Entry> entries;
+  std::uint64_t expected = kBiffHeaderSize + std::uint64_t{header.fileCount} * kBiffFileEntrySize;
+  for (const auto& record : ReadBiffFileTable(stream, header)) {
+    EXPECT_EQ(record.dataOffset, expected);
+    expected += record.dataSize;
+    entries.push_back({record, bytes.substr(record.dataOffset, record.dataSize)});
+  }
+  EXPECT_EQ(expected, bytes.size());
+  return entries;
+}
+
+std::vector<BiffItem> TenSounds() {
+  std::vector<BiffItem> items;
+  for (std::uint32_t i = 0; i < 10; ++i) {
+    items.push_back({rtSound, i % 2 ? build::MakeWavc(100 + i, i) : build::MakeRiffWave(90 + i, i), 0x1000 + i});
+  }
+  items[3] = {rtBitmap, build::MakeBitmap(3, 2, 3), 0x1003};
+  return items;
+}
+
+class BiffInsertTest : public ::testing::Test {
+ protected:
+  test::TempDir dir;
+  test::FakeWindow window;
+  RunState run{window};
+  std::string sourcePath = dir / "Sounds.bif";
+  std::string targetPath;
+
+  void SetUp() override {
+    std::filesystem::create_directory(dir / "new");
+    run.OutputDir = dir / "new";
+    targetPath = dir / "new/Sounds.bif";
+  }
+
+  // Replays lines (after the "#Source:" line, at index 1) against archive.
+  std::size_t Insert(const std::string& archive, const std::vector<std::string>& lines) {
+    test::WriteFileBytes(sourcePath, archive);
+    run.ReplayLines.Clear();
+    run.ReplayLines.Add(sourcePath);
+    for (const auto& line : lines) run.ReplayLines.Add(line);
+    run.SourcePath = sourcePath;
+    run.SourceArchive = std::make_unique<TFileStream>(sourcePath, FileMode::OpenReadWrite);
+    const std::size_t next = InsertBiff(run, targetPath, 1);
+    run.SourceArchive.reset();
+    return next;
+  }
+  std::string Edited(const std::string& name, const std::string& bytes) {
+    test::WriteFileBytes(dir / name, bytes);
+    return dir / name;
+  }
+};
+
+TEST_F(BiffInsertTest, ReplacesOneEntryAndLaysOutTheRestAfresh) {
+  const auto items = TenSounds();
+  const std::string acm = Edited("Sounds_0005.acm", std::string(333, 'e'));
+  EXPECT_EQ(Insert(build::MakeBiff(items), {TargetLine("WAV", 5, acm), "#Format: BIFF"}), 2u);
+
+  const std::string rebuilt = test::ReadFileBytes(targetPath);
+  const auto entries = ReadRebuilt(rebuilt);
+  ASSERT_EQ(entries.size(), 10u);
+  for (std::uint32_t i = 0; i < 10; ++i) {
+    EXPECT_EQ(entries[i].data, i == 5 ? std::string(333, 'e') : items[i].data) << i;
+    EXPECT_EQ(entries[i].record.locator, 0x1000 + i);
+    EXPECT_EQ(entries[i].record.type, items[i].type);
+  }
+  EXPECT_EQ(rebuilt.substr(0, 20), build::MakeBiff(items).substr(0, 20));
+  EXPECT_EQ(window.results, (std::vector<std::string>{"Sounds_0005.acm inserted."}));
+  EXPECT_EQ(window.labels[Label::CurrentMessage], "Processing Sounds.bif...");
+  EXPECT_EQ(window.barHistory[Bar::Progress].back(), 100);
+  EXPECT_EQ(test::ListDirectory(dir / "new"), (std::vector<std::string>{"Sounds.bif"}));
+}
+
+TEST_F(BiffInsertTest, SourceOnLastLineCreatesNothing) {
+  test::WriteFileBytes(sourcePath, build::MakeBiff(TenSounds()));
+  run.ReplayLines.Clear();
+  run.ReplayLines.Add(sourcePath);
+  run.SourceArchive = std::make_unique<TFileStream>(sourcePath, FileMode::OpenReadWrite);
+  EXPECT_EQ(InsertBiff(run, targetPath, 1), 1u);
+  EXPECT_TRUE(test::ListDirectory(dir / "new").empty());
+}
+
+// Deleted files keep their entry; a target before the current entry (out of
+// order or twice) is consumed unused; targets of unknown or not yet supported
+// kinds are reported and their entries copied; frame lines are passed over.
+TEST_F(BiffInsertTest, TargetsThatReplaceNothing) {
+  const auto items = TenSounds();
+  const std::string a = Edited("a.wav", "AAAA"), b = Edited("b.wav", "BBBB"), c = Edited("c.bmp", "CCCC");
+  const std::size_t next = Insert(build::MakeBiff(items), {
+                                                             TargetLine("WAV", 1, dir / "deleted.acm"),
+                                                             TargetLine("WAV", 4, a),
+                                                             TargetLine("WAV", 2, b),
+                                                             TargetLine("WAV", 4, b),
+                                                             TargetLine("OGG", 5, a),
+                                                             TargetLine("IMAGE", 6, "Frames Data"),
+                                                             "#Target BMP: " + c,
+                                                             TargetLine("BMP", 7, c),
+                                                             "#Source: next.bif",
+                                                         });
+  EXPECT_EQ(next, 9u);
+  const auto entries = ReadRebuilt(test::ReadFileBytes(targetPath));
+  for (std::uint32_t i = 0; i < 10; ++i) {
+    const std::string expected = i == 4 ? "AAAA" : i == 7 ? "CCCC" : items[i].data;
+    EXPECT_EQ(entries[i].data, expected) << i;
+  }
+  EXPECT_EQ(window.results, (std::vector<std::string>{"a.wav inserted.", "a.wav not inserted: unknown kind OGG.",
+                                                      "Frames Data not inserted: kind IMAGE is not supported.",
+                                                      "c.bmp inserted."}));
+}
+
+TEST_F(BiffInsertTest, IndexBeyondTheTableEndsTheSection) {
+  const auto items = TenSounds();
+  const std::string a = Edited("a.wav", "AAAA");
+  EXPECT_EQ(Insert(build::MakeBiff(items), {TargetLine("WAV", 10, a), TargetLine("WAV", 2, a)}), 2u);
+  const auto entries = ReadRebuilt(test::ReadFileBytes(targetPath));
+  for (std::uint32_t i = 0; i < 10; ++i) EXPECT_EQ(entries[i].data, items[i].data) << i;
+  EXPECT_TRUE(window.results.empty());
+  EXPECT_EQ(Insert(build::MakeBiff(items), {"#Target WAV 0x1000000000000000002: " + a}), 2u);
+}
+
+TEST_F(BiffInsertTest, FontIsStoredAsCompressedBam) {
+  std::string bam = "BAM V1  ";
+  for (int i = 0; i < 3000; ++i) bam.push_back(static_cast<char>(i % 7));
+  const std::string font = Edited("font.bam", bam);
+  Insert(build::MakeBiff({{rtBam, "old"}, {rtSound, "x"}}), {TargetLine("FONT", 0, font)});
+  const auto entries = ReadRebuilt(test::ReadFileBytes(targetPath));
+  const std::string& item = entries[0].data;
+  ASSERT_GT(item.size(), 12u);
+  EXPECT_EQ(item.substr(0, 8), "BAMCV1  ");
+  EXPECT_EQ(LoadU32(reinterpret_cast<const unsigned char*>(item.data()) + 8), bam.size());
+  const auto plain = DecompressBuf(item.data() + 12, item.size() - 12);
+  EXPECT_EQ(std::string(plain.begin(), plain.end()), bam);
+  EXPECT_EQ(entries[1].data, "x");
+}
+
+TEST_F(BiffInsertTest, CompressedSourceIsPassedOver) {
+  const std::string a = Edited("a.wav", "AAAA");
+  EXPECT_EQ(Insert(build::CompressBiff(build::MakeBiff(TenSounds())), {TargetLine("WAV", 1, a)}), 1u);
+  EXPECT_EQ(window.results, (std::vector<std::string>{"Sounds.bif is a compressed archive; passed over."}));
+  EXPECT_TRUE(test::ListDirectory(dir / "new").empty());
+}
+
+TEST_F(BiffInsertTest, UnsupportedOrDamagedArchivesAreRefusedBeforeWriting) {
+  const std::string a = Edited("a.wav", "AAAA");
+  const std::string good = build::MakeBiff(TenSounds());
+  std::string movedTable = good;
+  build::SetU32(movedTable, 16, 36);
+  std::string dataOutside = good;
+  build::SetU32(dataOutside, 20 + 16 * 9 + 8, 1000);  // the last entry's size
+  for (const auto& [archive, fault] : std::vector<std::pair<std::string, std::string>>{
+           {build::MakeBiff(TenSounds(), 1), "Unsupported BIFF archive " + sourcePath + ": it has tile entries"},
+           {movedTable, "Unsupported BIFF archive " + sourcePath + ": its file table does not start at offset 20"},
+           {dataOutside, "Invalid BIFF archive " + sourcePath + ": data of entry 9 beyond end of file"},
+           {good.substr(0, 100), "Invalid BIFF archive " + sourcePath + ": file table beyond end of file"},
+       }) {
+    try {
+      Insert(archive, {TargetLine("WAV", 1, a)});
+      ADD_FAILURE() << fault;
+    } catch (const EFormatError& error) {
+      EXPECT_EQ(std::string(error.what()), fault);
+    }
+    EXPECT_TRUE(test::ListDirectory(dir / "new").empty()) << fault;
+    EXPECT_EQ(test::ReadFileBytes(sourcePath), archive);
+  }
+}
+
+TEST_F(BiffInsertTest, RebuildOverTheSourceFailsAndLeavesItUntouched) {
+  const std::string archive = build::MakeBiff(TenSounds());
+  targetPath = sourcePath;
+  try {
+    Insert(archive, {TargetLine("WAV", 1, Edited("a.wav", "AAAA"))});
+    FAIL() << "the source was overwritten";
+  } catch (const EFCreateError& error) {
+    EXPECT_EQ(std::string(error.what()), "Cannot create file " + sourcePath);
+  }
+  EXPECT_EQ(test::ReadFileBytes(sourcePath), archive);
+  EXPECT_EQ(test::ListDirectory(dir.path()), (std::vector<std::string>{"Sounds.bif", "a.wav", "new"}));
+}
+
+TEST_F(BiffInsertTest, StopAbandonsTheNewArchive) {
+  window.onPump = [this] {
+    if (window.BarPosition(Bar::Progress) >= 30) run.StopMark = true;
+  };
+  Insert(build::MakeBiff(TenSounds()), {TargetLine("WAV", 8, Edited("a.wav", "AAAA"))});
+  EXPECT_TRUE(window.results.empty());
+  EXPECT_TRUE(test::ListDirectory(dir / "new").empty());
+}
+
+// Every truncation and many flipped bytes of a small archive: the rebuild
+// either succeeds with a well-formed archive or fails with a message.
+TEST_F(BiffInsertTest, DamagedArchivesNeverCrash) {
+  const std::string a = Edited("a.wav", "AAAA");
+  const std::string archive = build::MakeBiff({{rtSound, "one"}, {rtBitmap, "two!"}, {rtMovie, "3"}});
+  auto attempt = [&](const std::string& bytes) {
+    try {
+      Insert(bytes, {TargetLine("WAV", 1, a)});
+      ReadRebuilt(test::ReadFileBytes(targetPath));
+    } catch (const Exception&) {
+    }
+    run.SourceArchive.reset();
+  };
+  for (std::size_t length = 0; length < archive.size(); ++length) attempt(archive.substr(0, length));
+  for (std::size_t at = 0; at < archive.size(); ++at) {
+    std::string flipped = archive;
+    flipped[at] = static_cast<char>(flipped[at] ^ 0xA5);
+    attempt(flipped);
+  }
+}
+
+}  // namespace
+}  // namespace trovex
