@@ -1,0 +1,52 @@
+#include "gui/DirectoryChooser.hpp"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include "framework/Paths.hpp"
+
+namespace trovex {
+
+TDirectoryChooser::TDirectoryChooser(QWidget* owner, const QString& start) : QFileDialog(owner) {
+  setWindowTitle("Select directory...");
+  // The built-in dialog, so that accept() below decides what a typed name does.
+  setOption(QFileDialog::DontUseNativeDialog, true);
+  setOption(QFileDialog::ShowDirsOnly, true);
+  setFileMode(QFileDialog::Directory);
+  setAcceptMode(QFileDialog::AcceptOpen);
+  setDirectory(start);
+  ConfirmCreate = [this](const QString&) {
+    return QMessageBox::question(this, "Confirm", "The specified directory does not exist. Create it?",
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+  };
+  ReportFailure = [this](const QString& text) { QMessageBox::warning(this, windowTitle(), text); };
+}
+
+void TDirectoryChooser::accept() {
+  const QStringList chosen = selectedFiles();
+  if (chosen.isEmpty()) return;
+  const QString path = chosen.constFirst();
+  if (!QFileInfo::exists(path)) {
+    if (!ConfirmCreate(path)) return;
+    if (!ForceDirectories(path.toLocal8Bit().toStdString())) {
+      ReportFailure("Cannot create directory " + path);
+      return;
+    }
+  }
+  QFileDialog::accept();
+}
+
+std::string TDirectoryChooser::ChosenDirectory() const {
+  // Without a trailing separator, as the output directory is kept.
+  const QStringList chosen = selectedFiles();
+  return chosen.isEmpty() ? std::string() : QDir::cleanPath(chosen.constFirst()).toLocal8Bit().toStdString();
+}
+
+std::optional<std::string> RunDirectoryChooser(QWidget* owner, const std::string& start) {
+  TDirectoryChooser chooser(owner, QString::fromLocal8Bit(start));
+  if (chooser.exec() != QDialog::Accepted) return std::nullopt;
+  return chooser.ChosenDirectory();
+}
+
+}  // namespace trovex

@@ -1,0 +1,55 @@
+#include "gui/FileDialogs.hpp"
+
+namespace trovex {
+
+QStringList QtNameFilters(const std::vector<FileFilter>& filters) {
+  QStringList names;
+  for (const FileFilter& filter : filters) {
+    const QString text = QString::fromLatin1(filter.text).simplified();
+    const QString pattern = QString::fromLatin1(filter.pattern);
+    names << (text.endsWith("(" + pattern + ")") ? text : text + " (" + pattern + ")");
+  }
+  return names;
+}
+
+int FilterIndexOf(const QStringList& nameFilters, const QString& selected) {
+  return static_cast<int>(nameFilters.indexOf(selected)) + 1;
+}
+
+void SetUpOpenDialog(QFileDialog& dialog, const QStringList& nameFilters) {
+  dialog.setWindowTitle("Select file...");
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  dialog.setNameFilters(nameFilters);
+  dialog.selectNameFilter(nameFilters.value(0));
+}
+
+void SetUpSaveDialog(QFileDialog& dialog, const SaveDialogKind& kind) {
+  dialog.setWindowTitle(kind.title);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+  dialog.setNameFilter(kind.filter);
+  dialog.setDefaultSuffix(kind.suffix);
+}
+
+OpenDialogResult RunOpenDialog(QWidget* owner, const std::vector<FileFilter>& filters) {
+  const QStringList names = QtNameFilters(filters);
+  QFileDialog dialog(owner);
+  SetUpOpenDialog(dialog, names);
+  OpenDialogResult result;
+  if (dialog.exec() != QDialog::Accepted) return result;
+  result.confirmed = true;
+  result.filterIndex = FilterIndexOf(names, dialog.selectedNameFilter());
+  for (const QString& file : dialog.selectedFiles()) result.paths.push_back(file.toLocal8Bit().toStdString());
+  return result;
+}
+
+std::optional<std::string> RunSaveDialog(QWidget* owner, const SaveDialogKind& kind) {
+  QFileDialog dialog(owner);
+  SetUpSaveDialog(dialog, kind);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().constFirst().toLocal8Bit().toStdString();
+}
+
+}  // namespace trovex

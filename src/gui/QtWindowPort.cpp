@@ -1,0 +1,142 @@
+#include "gui/QtWindowPort.hpp"
+
+#include <QCoreApplication>
+#include <QTextCursor>
+
+#include "framework/Errors.hpp"
+#include "framework/SafeOutput.hpp"
+#include "gui/DirectoryChooser.hpp"
+#include "gui/FileDialogs.hpp"
+#include "gui/RtfDocument.hpp"
+
+namespace trovex {
+
+namespace {
+
+// Entries keep their bytes here; their text is only for display.
+constexpr int kBytesRole = Qt::UserRole;
+
+QString Display(const std::string& bytes) { return QString::fromLocal8Bit(bytes.data(), qsizetype(bytes.size())); }
+
+void ShowBox(QWidget* window, QMessageBox::Icon icon, const QString& text, const QString& caption) {
+  QMessageBox box(icon, caption, text, QMessageBox::Ok, window);
+  box.exec();
+}
+
+}  // namespace
+
+TDialogHooks RealDialogs(QWidget* window) {
+  TDialogHooks hooks;
+  hooks.OpenFiles = [window](const std::vector<FileFilter>& filters) { return RunOpenDialog(window, filters); };
+  hooks.SaveList = [window] { return RunSaveDialog(window, kSaveListDialog); };
+  hooks.SaveResults = [window] { return RunSaveDialog(window, kSaveResultsDialog); };
+  hooks.ChooseDirectory = [window](const std::string& start) { return RunDirectoryChooser(window, start); };
+  hooks.Message = [window](QMessageBox::Icon icon, const QString& text, const QString& caption) {
+    ShowBox(window, icon, text, caption);
+  };
+  return hooks;
+}
+
+TQtWindowPort::TQtWindowPort(QWidget* window, const TWindowControls& controls)
+    : window_(window), controls_(controls), dialogs_(RealDialogs(window)) {}
+
+void TQtWindowPort::ShowError(const std::string& message) {
+  dialogs_.Message(QMessageBox::Critical, Display(message), "Trovex");
+}
+
+void TQtWindowPort::SetLabel(Label label, const std::string& text) { controls_.LabelOf(label)->setText(Display(text)); }
+
+void TQtWindowPort::SetBarMax(Bar bar, int maximum) { controls_.BarOf(bar)->setMaximum(maximum); }
+
+// The bar would ignore a position outside its range; it is held at the
+// nearest end instead, so that reading it back gives what it shows.
+void TQtWindowPort::SetBarPosition(Bar bar, int position) {
+  QProgressBar* target = controls_.BarOf(bar);
+  target->setValue(qBound(target->minimum(), position, target->maximum()));
+}
+
+int TQtWindowPort::BarPosition(Bar bar) const { return controls_.BarOf(bar)->value(); }
+
+void TQtWindowPort::ClearResults() {
+  controls_.Results->clear();
+  resultLines_.clear();
+}
+
+// Lines go in as plain text, so that a line that looks like markup is shown
+// as it stands, and the pane follows the last line.
+void TQtWindowPort::AppendResult(const std::string& line) {
+  QTextEdit* pane = controls_.Results;
+  QTextCursor cursor = pane->textCursor();
+  cursor.movePosition(QTextCursor::End);
+  if (!resultLines_.empty()) cursor.insertBlock();
+  cursor.insertText(Display(line));
+  pane->setTextCursor(cursor);
+  pane->ensureCursorVisible();
+  resultLines_.push_back(line);
+}
+
+int TQtWindowPort::ResultLineCount() const { return static_cast<int>(resultLines_.size()); }
+
+void TQtWindowPort::FocusResults() { controls_.Results->setFocus(); }
+
+void TQtWindowPort::SaveResults(const std::string& path) { WriteWholeFile(path, RtfDocument(resultLines_)); }
+
+void TQtWindowPort::SetButtonEnabled(Button button, bool enabled) {
+  if (QAction* action = controls_.ToolButton(button)) {
+    action->setEnabled(enabled);
+  } else {
+    (button == Button::SaveLog ? controls_.SaveLog : controls_.Stop)->setEnabled(enabled);
+  }
+}
+
+int TQtWindowPort::ListCount() const { return controls_.LogList->count(); }
+
+QListWidgetItem* TQtWindowPort::CheckedItem(int index) const {
+  QListWidgetItem* item = controls_.LogList->item(index);
+  if (item == nullptr) throw EListError(index);
+  return item;
+}
+
+std::string TQtWindowPort::ListItem(int index) const {
+  return CheckedItem(index)->data(kBytesRole).toByteArray().toStdString();
+}
+
+void TQtWindowPort::ListAppend(const std::string& text) {
+  auto* item = new QListWidgetItem(Display(text));
+  item->setData(kBytesRole, QByteArray::fromStdString(text));
+  controls_.LogList->addItem(item);
+}
+
+void TQtWindowPort::ListDelete(int index) { delete CheckedItem(index); }
+
+void TQtWindowPort::ListClear() { controls_.LogList->clear(); }
+
+bool TQtWindowPort::ListSelected(int index) const { return CheckedItem(index)->isSelected(); }
+
+// Moves the focus mark only; the selection stays as it is.
+void TQtWindowPort::ListSetCurrent(int index) {
+  QListWidget* list = controls_.LogList;
+  list->setCurrentItem(index < 0 ? nullptr : CheckedItem(index), QItemSelectionModel::NoUpdate);
+}
+
+OpenDialogResult TQtWindowPort::ShowOpenDialog(const std::vector<FileFilter>& filters) {
+  return dialogs_.OpenFiles(filters);
+}
+
+std::optional<std::string> TQtWindowPort::ShowSaveListDialog() { return dialogs_.SaveList(); }
+
+std::optional<std::string> TQtWindowPort::ShowSaveResultsDialog() { return dialogs_.SaveResults(); }
+
+std::optional<std::string> TQtWindowPort::ChooseDirectory(const std::string& start) {
+  return dialogs_.ChooseDirectory(start);
+}
+
+void TQtWindowPort::ShowMessage(const std::string& text, const std::string& caption) {
+  dialogs_.Message(QMessageBox::Information, Display(text), Display(caption));
+}
+
+void TQtWindowPort::ProcessMessages() { QCoreApplication::processEvents(); }
+
+void TQtWindowPort::CloseWindow() { window_->close(); }
+
+}  // namespace trovex

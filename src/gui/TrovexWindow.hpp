@@ -1,0 +1,46 @@
+// The program's one window: the controls, the window port on them, and the
+// main window's logic, with every button wired to its command.
+#pragma once
+
+#include <QWidget>
+
+#include "app/MainForm.hpp"
+#include "gui/QtWindowPort.hpp"
+#include "gui/WindowControls.hpp"
+
+namespace trovex {
+
+class TTrovexWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Creates the controls and runs FormCreate.
+  TTrovexWindow();
+  // Runs FormDestroy.
+  ~TTrovexWindow() override;
+
+  TMainForm& Form() { return form_; }
+  TQtWindowPort& Port() { return port_; }
+  const TWindowControls& Controls() const { return controls_; }
+
+  void CentreOnScreen();
+  // Runs a command of the window's logic; an error it raises is shown in a
+  // message box and the window goes on working.
+  void Invoke(void (TMainForm::*command)());
+
+ protected:
+  // Closing during a run stops the run first; the window closes when the
+  // run has ended.
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void WireCommands();
+  void ApplyKinds();
+
+  TWindowControls controls_;
+  TQtWindowPort port_;
+  TMainForm form_;
+  bool closePending_ = false;
+};
+
+}  // namespace trovex

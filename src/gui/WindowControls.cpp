@@ -1,0 +1,159 @@
+#include "gui/WindowControls.hpp"
+
+#include <QFrame>
+#include <QMenu>
+#include <QVBoxLayout>
+
+#include "gui/ToolbarIcons.hpp"
+#include "run/Kinds.hpp"
+
+namespace trovex {
+
+namespace {
+
+constexpr int kToolbarHeight = 26;
+constexpr int kListHeight = 189;
+constexpr int kGroupHeight = 66;
+
+struct ToolButtonSpec {
+  const char* name;
+  ToolbarArt art;
+  const char* toolTip;
+  bool enabled;
+};
+
+constexpr ToolButtonSpec kToolButtonSpecs[kToolbarButtons] = {
+    {"BAddLog", ToolbarArt::Add, "Add files to the list", true},
+    {"BSaveList", ToolbarArt::SaveList, "Save the list as a project list", false},
+    {"BRemLog", ToolbarArt::Remove, "Remove the selected files from the list", false},
+    {"BClearAll", ToolbarArt::ClearAll, "Clear the list", false},
+    {"BProcess", ToolbarArt::Process, "Process the files in the list", false},
+    {"BExit", ToolbarArt::Exit, "Exit", true},
+};
+
+void BuildToolBar(QWidget* window, QLayout* layout, TWindowControls& c) {
+  // The toolbar sits in a frame that draws its border on all four edges.
+  auto* frame = new QFrame(window);
+  frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  frame->setFixedHeight(kToolbarHeight);
+  auto* frameLayout = new QVBoxLayout(frame);
+  frameLayout->setContentsMargins(1, 1, 1, 1);
+  c.ToolBar1 = new QToolBar(frame);
+  c.ToolBar1->setObjectName("ToolBar1");
+  c.ToolBar1->setMovable(false);
+  c.ToolBar1->setFloatable(false);
+  c.ToolBar1->setIconSize(QSize(16, 16));
+  c.ToolBar1->setContentsMargins(0, 0, 0, 0);
+  c.ToolBar1->setStyleSheet("QToolBar { border: 0px; spacing: 1px; padding: 0px; }");
+  frameLayout->addWidget(c.ToolBar1);
+  for (int i = 0; i < kToolbarButtons; ++i) {
+    const ToolButtonSpec& spec = kToolButtonSpecs[i];
+    QAction* action = c.ToolBar1->addAction(ToolbarIcon(spec.art), spec.toolTip);
+    action->setObjectName(spec.name);
+    action->setToolTip(spec.toolTip);
+    action->setEnabled(spec.enabled);
+    c.ToolButtons[static_cast<std::size_t>(i)] = action;
+  }
+  layout->addWidget(frame);
+}
+
+// The drop-down of resource kinds that archive extraction writes, all chosen
+// at the start.
+void BuildKindsChoice(TWindowControls& c) {
+  c.ToolBar1->addSeparator();
+  c.Kinds = new QToolButton(c.ToolBar1);
+  c.Kinds->setObjectName("Kinds");
+  c.Kinds->setText("Kinds");
+  c.Kinds->setToolTip("Resource kinds that archive extraction writes");
+  c.Kinds->setPopupMode(QToolButton::InstantPopup);
+  c.Kinds->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  auto* menu = new QMenu(c.Kinds);
+  for (const KindName& kind : kKindNames) {
+    QAction* action = menu->addAction(kind.name);
+    action->setObjectName(QString("Kind_") + kind.name);
+    action->setCheckable(true);
+    action->setChecked(true);
+    c.KindActions.push_back(action);
+  }
+  c.Kinds->setMenu(menu);
+  c.ToolBar1->addWidget(c.Kinds);
+}
+
+QProgressBar* MakeBar(QWidget* parent, const char* name, int top) {
+  auto* bar = new QProgressBar(parent);
+  bar->setObjectName(name);
+  bar->setRange(0, 100);
+  bar->setValue(0);
+  bar->setTextVisible(false);
+  bar->setGeometry(12, top, 671, 13);
+  return bar;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top, int width) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->setGeometry(left, top, width, label->fontMetrics().height());
+  return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QRect& place) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(name);
+  button->setGeometry(place);
+  button->setEnabled(false);
+  button->setAutoDefault(false);
+  return button;
+}
+
+// The " Process " group: its children sit at fixed places inside it.
+void BuildProcessGroup(QWidget* window, QLayout* layout, TWindowControls& c) {
+  c.GroupBox1 = new QGroupBox(" Process ", window);
+  c.GroupBox1->setObjectName("GroupBox1");
+  c.GroupBox1->setFixedHeight(kGroupHeight);
+  c.CurrentMessage = MakeLabel(c.GroupBox1, "CurrentMessage", QString(), 12, 16, 318);
+  c.Extracted = MakeLabel(c.GroupBox1, "Extracted", "Extracted: 0", 334, 14, 168);
+  c.SaveLog = MakeButton(c.GroupBox1, "SaveLog", "Save results", QRect(506, 10, 105, 19));
+  c.Stop = MakeButton(c.GroupBox1, "Stop", "Stop", QRect(612, 10, 71, 19));
+  c.Progress = MakeBar(c.GroupBox1, "Progress", 32);
+  c.Total = MakeBar(c.GroupBox1, "Total", 48);
+  layout->addWidget(c.GroupBox1);
+}
+
+}  // namespace
+
+QAction* TWindowControls::ToolButton(Button button) const {
+  const auto index = static_cast<std::size_t>(button);
+  return index < ToolButtons.size() ? ToolButtons[index] : nullptr;
+}
+
+TWindowControls BuildControls(QWidget* window) {
+  TWindowControls c;
+  QFont font = window->font();
+  font.setPointSize(8);
+  window->setFont(font);
+  window->setFixedSize(kClientWidth, kClientHeight);
+
+  auto* layout = new QVBoxLayout(window);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  BuildToolBar(window, layout, c);
+  BuildKindsChoice(c);
+
+  c.LogList = new QListWidget(window);
+  c.LogList->setObjectName("LogList");
+  c.LogList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  c.LogList->setFixedHeight(kListHeight);
+  layout->addWidget(c.LogList);
+
+  c.Results = new QTextEdit(window);
+  c.Results->setObjectName("Results");
+  c.Results->setReadOnly(true);
+  c.Results->setAcceptRichText(false);
+  c.Results->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  layout->addWidget(c.Results, 1);
+
+  BuildProcessGroup(window, layout, c);
+  return c;
+}
+
+}  // namespace trovex

@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+
+#include "framework/Paths.hpp"
+#include "gui/DirectoryChooser.hpp"
+#include "gui/FileDialogs.hpp"
+#include "run/Formats.hpp"
+#include "support/TempDir.hpp"
+
+namespace trovex {
+namespace {
+
+TEST(OpenDialog, OffersTheNineInputTypesInOrderAndReportsTheOneInUse) {
+  const QStringList names = QtNameFilters(OpenDialogFilters());
+  QFileDialog dialog;
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  SetUpOpenDialog(dialog, names);
+  EXPECT_EQ(dialog.windowTitle(), "Select file...");
+  EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFiles);
+  ASSERT_EQ(dialog.nameFilters().size(), 9);
+  EXPECT_EQ(dialog.nameFilters()[0], "BIFF packages (*.bif)");
+  // The trailing blank of the movie filter is not part of the pattern.
+  EXPECT_EQ(dialog.nameFilters()[4], "Interplay Video (*.mve)");
+  // A filter shown without a pattern gets it, or the dialog would read its
+  // words as patterns.
+  EXPECT_EQ(dialog.nameFilters()[7], "Make BIFF Compressed (*.bif)");
+  for (int index = 1; index <= 9; ++index) {
+    dialog.selectNameFilter(names[index - 1]);
+    EXPECT_EQ(FilterIndexOf(names, dialog.selectedNameFilter()), index);
+    EXPECT_EQ(InputTypeOfFilter(index)->formatCode, kInputTypes[index - 1].formatCode);
+  }
+  EXPECT_EQ(FilterIndexOf(names, "All files (*)"), 0);
+}
+
+TEST(SaveDialogs, AskBeforeReplacingAndAddTheirSuffix) {
+  for (const SaveDialogKind& kind : {kSaveListDialog, kSaveResultsDialog}) {
+    QFileDialog dialog;
+    SetUpSaveDialog(dialog, kind);
+    EXPECT_EQ(dialog.windowTitle(), kind.title);
+    EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_FALSE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_EQ(dialog.defaultSuffix(), kind.suffix);
+    EXPECT_EQ(dialog.nameFilters(), QStringList{kind.filter});
+  }
+}
+
+class Chooser : public ::testing::Test {
+ protected:
+  // Types a name into the chooser and presses its accept button.
+  void TypeAndAccept(const std::string& path) {
+    chooser.findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromLocal8Bit(path));
+    chooser.accept();
+  }
+  test::TempDir dir;
+  TDirectoryChooser chooser{nullptr, QString::fromLocal8Bit(dir.path())};
+  std::vector<QString> asked;
+  bool answer = false;
+  void SetUp() override {
+    chooser.ConfirmCreate = [this](const QString& path) {
+      asked.push_back(path);
+      return answer;
+    };
+    chooser.ReportFailure = [](const QString& text) { ADD_FAILURE() << text.toStdString(); };
+    chooser.show();
+  }
+};
+
+TEST_F(Chooser, AMissingDirectoryIsCreatedWithItsParentsOnlyWhenTheUserAgrees) {
+  const std::string target = dir / "new/deeper/out";
+  TypeAndAccept(target);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].toStdString(), target);
+  EXPECT_FALSE(PathExists(dir / "new"));
+  EXPECT_TRUE(chooser.isVisible()) << "No keeps the chooser open";
+
+  answer = true;
+  TypeAndAccept(target);
+  EXPECT_TRUE(IsDirectory(target));
+  EXPECT_EQ(chooser.result(), QDialog::Accepted);
+  EXPECT_EQ(chooser.ChosenDirectory(), target);
+}
+
+TEST_F(Chooser, AnExistingDirectoryIsTakenWithoutAsking) {
+  ForceDirectories(dir / "there");
+  TypeAndAccept(dir / "there/");
+  EXPECT_TRUE(asked.empty());
+  EXPECT_EQ(chooser.result(), QDialog::Accepted);
+  EXPECT_EQ(chooser.ChosenDirectory(), dir / "there");
+}
+
+}  // namespace
+}  // namespace trovex

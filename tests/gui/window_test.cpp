@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QTimer>
+#include <deque>
+
+#include "builders/Bytes.hpp"
+#include "framework/Errors.hpp"
+#include "framework/Paths.hpp"
+#include "gui/TrovexWindow.hpp"
+#include "support/TempDir.hpp"
+
+namespace trovex {
+namespace {
+
+constexpr int kBiffFilter = 1;
+constexpr int kListFilter = 6;
+
+// An archive with no entries: the signature, no files, no tilesets, the file
+// table at offset 20.
+std::string EmptyBiff() {
+  std::string bytes = "BIFFV1  ";
+  build::PutU32(bytes, 0);
+  build::PutU32(bytes, 0);
+  build::PutU32(bytes, 20);
+  return bytes;
+}
+
+struct Box {
+  QMessageBox::Icon icon;
+  std::string text;
+  std::string caption;
+};
+
+// The real window with its dialogs and message boxes scripted.
+class Window : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TDialogHooks& dialogs = window.Port().Dialogs();
+    dialogs.OpenFiles = [this](const std::vector<FileFilter>&) { return Take(openAnswers, OpenDialogResult{}); };
+    dialogs.SaveResults = [this] { return Take(saveAnswers, std::optional<std::string>()); };
+    dialogs.ChooseDirectory = [this](const std::string& start) {
+      chooserStart = start;
+      if (onChooser) onChooser();
+      return Take(directoryAnswers, std::optional<std::string>());
+    };
+    dialogs.Message = [this](QMessageBox::Icon icon, const QString& text, const QString& caption) {
+      boxes.push_back({icon, text.toStdString(), caption.toStdString()});
+    };
+    window.show();
+  }
+  void TearDown() override { SetCurrentDirectory(startDir); }
+
+  template <typename T>
+  static T Take(std::deque<T>& queue, T none) {
+    if (queue.empty()) return none;
+    T answer = queue.front();
+    queue.pop_front();
+    return answer;
+  }
+  // Clicks a button as the user would: nothing happens when it is disabled.
+  void Click(Button button) {
+    const TWindowControls& c = window.Controls();
+    QAction* action = c.ToolButton(button);
+    QAbstractButton* widget = action != nullptr ? qobject_cast<QAbstractButton*>(c.ToolBar1->widgetForAction(action))
+                                                : (button == Button::SaveLog ? c.SaveLog : c.Stop);
+    ASSERT_NE(widget, nullptr);
+    widget->click();
+  }
+  bool Enabled(Button button) const {
+    const TWindowControls& c = window.Controls();
+    if (QAction* action = c.ToolButton(button)) return action->isEnabled();
+    return (button == Button::SaveLog ? c.SaveLog : c.Stop)->isEnabled();
+  }
+  void AddArchives(const std::vector<std::string>& names) {
+    std::vector<std::string> paths;
+    for (const std::string& name : names) {
+      test::WriteFileBytes(dir / name, EmptyBiff());
+      paths.push_back(dir / name);
+    }
+    openAnswers.push_back({true, kBiffFilter, paths});
+    Click(Button::BAddLog);
+  }
+
+  std::string startDir = CurrentDirectory();
+  test::TempDir dir;
+  TTrovexWindow window;
+  std::deque<OpenDialogResult> openAnswers;
+  std::deque<std::optional<std::string>> directoryAnswers;
+  std::deque<std::optional<std::string>> saveAnswers;
+  std::function<void()> onChooser;
+  std::string chooserStart;
+  std::vector<Box> boxes;
+};
+
+TEST_F(Window, StartsWithTheLayoutAndStatesOfAnEmptyList) {
+  const TWindowControls& c = window.Controls();
+  EXPECT_EQ(window.windowTitle(), "Trovex");
+  EXPECT_EQ(window.size(), QSize(688, 464));
+  EXPECT_EQ(window.minimumSize(), window.maximumSize());
+  EXPECT_EQ(c.ToolBar1->parentWidget()->geometry(), QRect(0, 0, 688, 26));
+  EXPECT_EQ(c.LogList->geometry(), QRect(0, 26, 688, 189));
+  EXPECT_EQ(c.Results->geometry(), QRect(0, 215, 688, 183));
+  EXPECT_EQ(c.GroupBox1->geometry(), QRect(0, 398, 688, 66));
+  EXPECT_EQ(c.GroupBox1->title(), " Process ");
+  EXPECT_EQ(c.SaveLog->geometry(), QRect(506, 10, 105, 19));
+  EXPECT_EQ(c.Stop->geometry(), QRect(612, 10, 71, 19));
+  EXPECT_EQ(c.Progress->geometry(), QRect(12, 32, 671, 13));
+  EXPECT_EQ(c.Total->geometry(), QRect(12, 48, 671, 13));
+  EXPECT_EQ(c.CurrentMessage->pos(), QPoint(12, 16));
+  EXPECT_EQ(c.Extracted->pos(), QPoint(334, 14));
+  EXPECT_EQ(c.Extracted->text(), "Extracted: 0");
+  EXPECT_EQ(c.Results->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  EXPECT_EQ(c.LogList->selectionMode(), QAbstractItemView::ExtendedSelection);
+  EXPECT_EQ(window.Port().BarPosition(Bar::Progress), 0);
+  EXPECT_EQ(window.Port().BarPosition(Bar::Total), 0);
+  EXPECT_TRUE(Enabled(Button::BAddLog));
+  EXPECT_TRUE(Enabled(Button::BExit));
+  for (Button off : {Button::BSaveList, Button::BRemLog, Button::BClearAll, Button::BProcess, Button::SaveLog,
+                     Button::Stop}) {
+    EXPECT_FALSE(Enabled(off));
+  }
+  for (QAction* action : c.ToolButtons) {
+    EXPECT_FALSE(action->toolTip().isEmpty());
+    const QIcon icon = action->icon();
+    EXPECT_NE(icon.pixmap(16, QIcon::Normal).toImage(), icon.pixmap(16, QIcon::Disabled).toImage());
+  }
+}
+
+TEST_F(Window, AddThenProcessWritesResultLogAndShowsTheCompletionBox) {
+  Click(Button::BProcess);  // disabled with an empty list
+  EXPECT_TRUE(boxes.empty());
+
+  AddArchives({"A.bif"});
+  ASSERT_EQ(window.Port().ListCount(), 1);
+  EXPECT_EQ(window.Controls().LogList->item(0)->text().toStdString(), dir / "A.bif");
+  for (Button on : {Button::BSaveList, Button::BRemLog, Button::BClearAll, Button::BProcess}) EXPECT_TRUE(Enabled(on));
+
+  directoryAnswers.push_back(dir / "out");
+  ForceDirectories(dir / "out");
+  Click(Button::BProcess);
+  EXPECT_EQ(chooserStart, startDir);
+  EXPECT_EQ(test::ReadFileBytes(dir / "out/result.log"), "#Format: BIFF\r\n#Source: " + (dir / "A.bif") + "\r\n");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].icon, QMessageBox::Information);
+  EXPECT_EQ(boxes[0].text, "Operation complete!");
+  EXPECT_EQ(boxes[0].caption, "Process status:");
+  EXPECT_FALSE(Enabled(Button::Stop));
+  EXPECT_EQ(window.Port().BarPosition(Bar::Total), 0);
+  EXPECT_TRUE(window.Controls().Extracted->text().isEmpty());
+}
+
+TEST_F(Window, ACommandErrorIsShownAndTheWindowGoesOnWorking) {
+  openAnswers.push_back({true, kListFilter, {dir / "missing.lst"}});
+  Click(Button::BAddLog);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+  EXPECT_EQ(boxes[0].caption, "Trovex");
+  EXPECT_EQ(boxes[0].text, "Cannot open file " + (dir / "missing.lst"));
+  EXPECT_FALSE(Enabled(Button::BProcess));
+
+  AddArchives({"A.bif"});
+  EXPECT_EQ(window.Port().ListCount(), 1);
+  EXPECT_TRUE(Enabled(Button::BProcess));
+}
+
+// Clicks reach the window while a run is under way, through the events that
+// the run lets through between entries: closing stops the run after the
+// entry under way, and the window closes once the run has ended.
+TEST_F(Window, ClosingDuringARunStopsItAndThenCloses) {
+  AddArchives({"A.bif", "B.bif", "C.bif"});
+  directoryAnswers.push_back(dir.path());
+  onChooser = [this] { QTimer::singleShot(0, &window, [this] { Click(Button::BExit); }); };
+  Click(Button::BProcess);
+  EXPECT_EQ(test::ReadFileBytes(dir / "result.log"), "#Format: BIFF\r\n#Source: " + (dir / "A.bif") + "\r\n");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Operation stopped.");
+  EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(Window, SavedResultsAreAnRtfDocumentOfThePaneLines) {
+  window.Port().AppendResult("Item 1 extracted sucessfully.");
+  window.Port().AppendResult("{C:\\path} caf\xc3\xa9");
+  window.Port().AppendResult("raw \xff byte");
+  window.Port().SetButtonEnabled(Button::SaveLog, true);
+  saveAnswers.push_back(dir / "results.txt");
+  Click(Button::SaveLog);
+  const std::string rtf = test::ReadFileBytes(dir / "results.txt");
+  EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi", 0), 0u);
+  EXPECT_NE(rtf.find(" Item 1 extracted sucessfully.\\par\r\n"
+                     "\\{C:\\\\path\\} caf\\u233?\\par\r\n"
+                     "raw \\'ff byte\\par\r\n}"),
+            std::string::npos)
+      << rtf;
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "results.txt");
+  EXPECT_EQ(boxes[0].caption, "Operation status");
+  EXPECT_FALSE(Enabled(Button::SaveLog));
+}
+
+TEST_F(Window, ListEntriesKeepTheirBytesAndRemoveKeepsTheSelection) {
+  TQtWindowPort& port = window.Port();
+  port.ListAppend("/tmp/a\xff.bif");
+  port.ListAppend("/tmp/b.bif");
+  port.ListAppend("/tmp/c.bif");
+  window.Controls().LogList->item(1)->setSelected(true);
+  window.Controls().LogList->item(2)->setSelected(true);
+  window.Controls().LogList->item(0)->setSelected(false);
+  EXPECT_EQ(port.ListItem(0), "/tmp/a\xff.bif");
+  port.ListSetCurrent(0);
+  EXPECT_TRUE(port.ListSelected(1));
+  EXPECT_FALSE(port.ListSelected(0));
+  EXPECT_THROW(port.ListItem(3), EListError);
+}
+
+TEST_F(Window, TheKindsChoiceSetsWhatExtractionWrites) {
+  EXPECT_EQ(window.Form().Run().ExtractKinds, kAllKinds);
+  window.findChild<QAction*>("Kind_bmp")->setChecked(false);
+  window.findChild<QAction*>("Kind_mos")->setChecked(false);
+  EXPECT_EQ(window.Form().Run().ExtractKinds, kindWav | kindMve | kindImage);
+}
+
+}  // namespace
+}  // namespace trovex
