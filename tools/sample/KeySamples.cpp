@@ -10,12 +10,11 @@ namespace trovex::sample {
 std::vector<std::string> WriteKeySamples(const std::string& dir) {
   const std::vector<build::KeyArchive> archives = {
       {"data\\Sounds.bif", 0x0001, 0},
-      {"data\\Movies.bif", 0x0002, 0},
-      {"data\\Area0100.bif", 0x0005, 0},
-      {"data\\Compressed.bif", 0x8001, 0},
+      {"data\\Mixed.bif", 0x0005, 0},
+      {"data\\Packed.bif", 0x8001, 0},
   };
   const std::vector<build::KeyResource> resources = {
-      {"AMB01", 4, 0x00000000}, {"AMB02", 4, 0x00000001}, {"INTRO", 2, 0x00100000}, {"AR0100", 1004, 0x00200000},
+      {"AMB01", 4, 0x00000000}, {"AMB02", 4, 0x00000001}, {"INTRO", 2, 0x00100003}, {"PORTRAIT", 1, 0x00200002},
   };
   WriteWholeFile(JoinPath(dir, "chitin.key"), build::MakeKey(archives, resources));
   return {"chitin.key"};

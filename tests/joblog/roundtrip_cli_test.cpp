@@ -1,0 +1,115 @@
+// Extract, edit and replay through trovex-cli as a process: the whole round
+// trip as a user runs it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+
+#include "archive/BiffFormat.hpp"
+#include "builders/BiffBuilder.hpp"
+#include "builders/KeyBuilder.hpp"
+#include "framework/MemoryStream.hpp"
+#include "framework/StringList.hpp"
+#include "support/Process.hpp"
+#include "support/TempDir.hpp"
+
+namespace trovex {
+namespace {
+
+using build::BiffItem;
+using test::RunCli;
+
+constexpr std::uint16_t kScript = 0x3EF;  // a type that extraction passes over
+
+std::vector<BiffItem> MixedItems() {
+  return {
+      {rtSound, build::MakeWavc(900, 1), 10},   {rtSound, build::MakeRiffWave(700, 2), 11},
+      {rtBitmap, build::MakeBitmap(9, 5, 3), 12}, {kScript, "script bytes", 13},
+      {rtMovie, build::MakeMovie(1500, 4), 14},  {rtSound, build::MakeWavc(1200, 5), 15},
+      {rtSound, build::MakeRiffWave(400, 6), 16}, {rtBitmap, build::MakeBitmap(4, 4, 7), 17},
+  };
+}
+
+std::vector<std::string> EntryData(const std::string& bytes) {
+  TMemoryStream stream(std::vector<unsigned char>(bytes.begin(), bytes.end()));
+  std::vector<std::string> data;
+  for (const auto& entry : ReadBiffFileTable(stream, ReadCheckedBiffHeader(stream, "archive"))) {
+    data.push_back(bytes.substr(entry.dataOffset, entry.dataSize));
+  }
+  return data;
+}
+
+// Entry index -> extracted file, from the target lines of a job log.
+std::map<std::uint32_t, std::string> ExtractedFiles(const std::string& logPath) {
+  TStringList log;
+  log.LoadFromFile(logPath);
+  std::map<std::uint32_t, std::string> files;
+  for (const auto& line : log.Lines()) {
+    unsigned index = 0;
+    char kind[16];
+    int pathAt = 0;
+    if (std::sscanf(line.c_str(), "#Target %15s 0x%8X: %n", kind, &index, &pathAt) == 2 && pathAt > 0) {
+      files[index] = line.substr(static_cast<std::size_t>(pathAt));
+    }
+  }
+  return files;
+}
+
+TEST(RoundTrip, ExtractEditReplayRebuildsTheArchive) {
+  test::TempDir dir;
+  const auto items = MixedItems();
+  const std::string archive = build::MakeBiff(items);
+  test::WriteFileBytes(dir / "A.bif", archive);
+
+  auto result = RunCli({"--type", "biff", "--output", "OUT", "A.bif"}, dir.path());
+  ASSERT_EQ(result.status, 0) << result.err;
+  auto files = ExtractedFiles(dir / "OUT/result.log");
+  ASSERT_EQ(files.size(), 7u);  // everything but the script
+
+  // Two edited files (a WAVC sound and a bitmap), one deleted (a RIFF wave).
+  test::WriteFileBytes(files.at(0), "edited acm payload");
+  test::WriteFileBytes(files.at(7), build::MakeBitmap(2, 2, 99));
+  ASSERT_EQ(std::remove(files.at(6).c_str()), 0);
+
+  result = RunCli({"--type", "log", "--output", "NEW", "OUT/result.log"}, dir.path());
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.out.find("Operation complete!"), std::string::npos);
+  EXPECT_NE(result.out.find(files.at(7).substr(files.at(7).rfind('/') + 1) + " inserted."), std::string::npos);
+
+  const auto rebuilt = EntryData(test::ReadFileBytes(dir / "NEW/A.bif"));
+  ASSERT_EQ(rebuilt.size(), items.size());
+  EXPECT_EQ(rebuilt[0], "edited acm payload");
+  EXPECT_EQ(rebuilt[1], items[1].data);                 // RIFF wave, byte for byte
+  EXPECT_EQ(rebuilt[2], items[2].data);                 // bitmap
+  EXPECT_EQ(rebuilt[3], items[3].data);                 // never extracted
+  EXPECT_EQ(rebuilt[4], items[4].data);                 // movie
+  EXPECT_EQ(rebuilt[5], items[5].data.substr(28));      // WAVC goes back as its ACM payload
+  EXPECT_EQ(rebuilt[6], items[6].data);                 // deleted: old data kept
+  EXPECT_EQ(rebuilt[7], build::MakeBitmap(2, 2, 99));
+  EXPECT_EQ(test::ReadFileBytes(dir / "A.bif"), archive);
+}
+
+TEST(RoundTrip, KeyListingUneditedThenEdited) {
+  test::TempDir dir;
+  const std::string key = build::MakeKey({{"data\\Sounds.bif", 0x0001}, {"data\\Mixed.bif", 0x0005}}, {{"AMB", 4, 1}});
+  test::WriteFileBytes(dir / "chitin.key", key);
+
+  auto result = RunCli({"--type", "key", "--output", "OUT", "chitin.key"}, dir.path());
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(test::ReadFileBytes(dir / "OUT/chitin.txt"),
+            "data\\Sounds.bif\r\n1000000000000000\r\ndata\\Mixed.bif\r\n1010000000000000\r\n");
+
+  result = RunCli({"--type", "log", "--output", "NEW", "OUT/result.log"}, dir.path());
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(test::ReadFileBytes(dir / "chitin.key"), key);
+
+  test::WriteFileBytes(dir / "OUT/chitin.txt", "DATA\\MIXED.BIF\r\n01\r\n");
+  result = RunCli({"--type", "log", "--output", "NEW", "OUT/result.log"}, dir.path());
+  ASSERT_EQ(result.status, 0) << result.err;
+  std::string expected = key;
+  expected[24 + 12 + 10] = 2;
+  EXPECT_EQ(test::ReadFileBytes(dir / "chitin.key"), expected);
+}
+
+}  // namespace
+}  // namespace trovex
