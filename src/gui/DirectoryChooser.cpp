@@ -1,8 +1,11 @@
 #include "gui/DirectoryChooser.hpp"
 
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "framework/Paths.hpp"
 
@@ -16,6 +19,16 @@ TDirectoryChooser::TDirectoryChooser(QWidget* owner, const QString& start) : QFi
   setFileMode(QFileDialog::Directory);
   setAcceptMode(QFileDialog::AcceptOpen);
   setDirectory(start);
+  // The dialog disables its accept button while the typed name is not an
+  // existing directory; a new directory's name may be typed, so a non-empty
+  // name keeps the button usable.
+  if (auto* name = findChild<QLineEdit*>("fileNameEdit")) {
+    connect(name, &QLineEdit::textChanged, this, [this](const QString& text) {
+      auto* buttons = findChild<QDialogButtonBox*>("buttonBox");
+      QPushButton* choose = buttons != nullptr ? buttons->button(QDialogButtonBox::Open) : nullptr;
+      if (choose != nullptr && !text.trimmed().isEmpty()) choose->setEnabled(true);
+    });
+  }
   ConfirmCreate = [this](const QString&) {
     return QMessageBox::question(this, "Confirm", "The specified directory does not exist. Create it?",
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;

@@ -110,6 +110,11 @@ void BuildProcessGroup(QWidget* window, QLayout* layout, TWindowControls& c) {
   c.GroupBox1 = new QGroupBox(" Process ", window);
   c.GroupBox1->setObjectName("GroupBox1");
   c.GroupBox1->setFixedHeight(kGroupHeight);
+  // The frame runs through the middle of the caption, so that the children's
+  // places inside the group leave room above them as intended.
+  c.GroupBox1->setStyleSheet(
+      "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+      "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 7px; top: 0px; }");
   c.CurrentMessage = MakeLabel(c.GroupBox1, "CurrentMessage", QString(), 12, 16, 318);
   c.Extracted = MakeLabel(c.GroupBox1, "Extracted", "Extracted: 0", 334, 14, 168);
   c.SaveLog = MakeButton(c.GroupBox1, "SaveLog", "Save results", QRect(506, 10, 105, 19));

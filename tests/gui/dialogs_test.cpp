@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "framework/Paths.hpp"
 #include "gui/DirectoryChooser.hpp"
@@ -50,7 +52,9 @@ class Chooser : public ::testing::Test {
   // Types a name into the chooser and presses its accept button.
   void TypeAndAccept(const std::string& path) {
     chooser.findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromLocal8Bit(path));
-    chooser.accept();
+    QPushButton* choose = chooser.findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Open);
+    ASSERT_TRUE(choose->isEnabled()) << "a typed name can be accepted";
+    choose->click();
   }
   test::TempDir dir;
   TDirectoryChooser chooser{nullptr, QString::fromLocal8Bit(dir.path())};
