@@ -110,12 +110,18 @@ void DrawExit(QPainter& p) {
 
 void Draw(ToolbarArt art, QPainter& p) {
   switch (art) {
-    case ToolbarArt::Add: return DrawAdd(p);
-    case ToolbarArt::SaveList: return DrawSaveList(p);
-    case ToolbarArt::Remove: return DrawRemove(p);
-    case ToolbarArt::Process: return DrawProcess(p);
-    case ToolbarArt::Exit: return DrawExit(p);
-    case ToolbarArt::ClearAll: return DrawClearAll(p);
+    case ToolbarArt::Add:
+      return DrawAdd(p);
+    case ToolbarArt::SaveList:
+      return DrawSaveList(p);
+    case ToolbarArt::Remove:
+      return DrawRemove(p);
+    case ToolbarArt::Process:
+      return DrawProcess(p);
+    case ToolbarArt::Exit:
+      return DrawExit(p);
+    case ToolbarArt::ClearAll:
+      return DrawClearAll(p);
   }
 }
 

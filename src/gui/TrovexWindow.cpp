@@ -18,9 +18,9 @@ struct ToolCommand {
 };
 
 constexpr ToolCommand kToolCommands[] = {
-    {Button::BAddLog, &TMainForm::BAddLogClick},     {Button::BSaveList, &TMainForm::BSaveListClick},
-    {Button::BRemLog, &TMainForm::BRemLogClick},     {Button::BClearAll, &TMainForm::BClearAllClick},
-    {Button::BProcess, &TMainForm::BProcessClick},   {Button::BExit, &TMainForm::BExitClick},
+    {Button::BAddLog, &TMainForm::BAddLogClick},   {Button::BSaveList, &TMainForm::BSaveListClick},
+    {Button::BRemLog, &TMainForm::BRemLogClick},   {Button::BClearAll, &TMainForm::BClearAllClick},
+    {Button::BProcess, &TMainForm::BProcessClick}, {Button::BExit, &TMainForm::BExitClick},
 };
 
 }  // namespace

@@ -116,8 +116,8 @@ TEST_F(Window, StartsWithTheLayoutAndStatesOfAnEmptyList) {
   EXPECT_EQ(window.Port().BarPosition(Bar::Total), 0);
   EXPECT_TRUE(Enabled(Button::BAddLog));
   EXPECT_TRUE(Enabled(Button::BExit));
-  for (Button off : {Button::BSaveList, Button::BRemLog, Button::BClearAll, Button::BProcess, Button::SaveLog,
-                     Button::Stop}) {
+  for (Button off :
+       {Button::BSaveList, Button::BRemLog, Button::BClearAll, Button::BProcess, Button::SaveLog, Button::Stop}) {
     EXPECT_FALSE(Enabled(off));
   }
   for (QAction* action : c.ToolButtons) {
