@@ -214,7 +214,7 @@ TEST_F(Window, ThePaneShowsLinesAsTheyStandAndBarsHoldPositionsInRange) {
   EXPECT_TRUE(window.Controls().Results->toPlainText().isEmpty());
 }
 
-TEST_F(Window, ListEntriesKeepTheirBytesAndRemoveKeepsTheSelection) {
+TEST_F(Window, ListEntriesKeepTheirBytesAndMovingTheCurrentEntryKeepsTheSelection) {
   TQtWindowPort& port = window.Port();
   port.ListAppend("/tmp/a\xff.bif");
   port.ListAppend("/tmp/b.bif");
