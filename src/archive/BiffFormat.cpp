@@ -145,8 +145,11 @@ const KindTreatment* KindOfWord(const std::string& kindWord) {
 }
 
 std::string ItemStem(const std::string& archivePath, std::uint32_t index) {
+  // The base ends before the first "."; a name without one has an empty base.
   const std::string name = FileNamePart(archivePath);
-  return Format("%s_%04X.", name.substr(0, name.find('.')).c_str(), index);
+  const std::size_t dot = name.find('.');
+  const std::string base = dot == std::string::npos ? std::string() : name.substr(0, dot);
+  return Format("%s_%04X.", base.c_str(), index);
 }
 
 std::string TargetLine(const std::string& kindWord, std::uint32_t index, const std::string& path) {

@@ -93,10 +93,12 @@ void TBufferDecompressor::Decompress(const void* in, std::size_t inBytes, void* 
       outLeft -= zs_.avail_out;
     }
     const int code = zlib_detail::Inflate(zs_);
+    // Corrupt data fails even when the asked count came out (a bad checksum
+    // shows only once the last bytes are out).
+    if (code != Z_BUF_ERROR) DecompressCheck(code);
     if (zs_.total_out == outBytes) return;
     // The data ended (or ran out) before the asked count: a short read.
     if (code == Z_STREAM_END || code == Z_BUF_ERROR) throw EReadError();
-    DecompressCheck(code);
   }
 }
 
