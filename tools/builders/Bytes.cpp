@@ -1,1 +1,0 @@
-#include "builders/Bytes.hpp"
