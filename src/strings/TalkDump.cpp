@@ -43,6 +43,23 @@ std::size_t MaskedTokenLength(std::string_view edited, std::size_t open) {
   return end + 1 - open;
 }
 
+// The first CR or LF in [p, limit), or limit. Eight bytes at a time: a byte
+// of a word equals c exactly where the word XOR c has a zero byte.
+const char* FindBreak(const char* p, const char* limit) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  constexpr std::uint64_t kHighs = 0x8080808080808080u;
+  for (; limit - p >= 8; p += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    const std::uint64_t cr = word ^ (kOnes * '\r');
+    const std::uint64_t lf = word ^ (kOnes * '\n');
+    const std::uint64_t zeros = ((cr - kOnes) & ~cr & kHighs) | ((lf - kOnes) & ~lf & kHighs);
+    if (zeros != 0) break;
+  }
+  while (p != limit && *p != '\r' && *p != '\n') ++p;
+  return p;
+}
+
 }  // namespace
 
 void AppendMasked(std::string& out, std::string_view text) {
@@ -85,9 +102,9 @@ void AppendDumpEntry(std::string& out, std::uint32_t index, std::string_view tex
 }
 
 std::optional<std::uint64_t> IdentifierOf(std::string_view line) {
-  const std::size_t first = line.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return std::nullopt;
-  line = line.substr(first, line.find_last_not_of(" \t") + 1 - first);
+  auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!line.empty() && blank(line.front())) line.remove_prefix(1);
+  while (!line.empty() && blank(line.back())) line.remove_suffix(1);
   if (line.size() < 3 || line.front() != '[' || line.back() != ']') return std::nullopt;
   std::uint64_t number = 0;
   for (const char c : line.substr(1, line.size() - 2)) {
@@ -99,8 +116,12 @@ std::optional<std::uint64_t> IdentifierOf(std::string_view line) {
   return number;
 }
 
+bool MayHoldTokens(std::string_view edited) {
+  return edited.find('<') != std::string_view::npos && edited.find('>') != std::string_view::npos;
+}
+
 TokenCounts AppendRestored(std::string& out, std::string_view edited, std::string_view source) {
-  if (edited.find('<') == std::string_view::npos || edited.find('>') == std::string_view::npos) {
+  if (!MayHoldTokens(edited)) {
     out.append(edited);
     return {};
   }
@@ -128,25 +149,49 @@ TokenCounts AppendRestored(std::string& out, std::string_view edited, std::strin
   return counts;
 }
 
-TDumpLines::TDumpLines(std::string_view text) : text_(text.substr(0, text.find('\0'))) {}
+TDumpLines::TDumpLines(TStream& stream, std::size_t chunkSize)
+    : stream_(stream), chunkSize_(std::max<std::size_t>(chunkSize, 1)) {}
 
-std::optional<std::string_view> TDumpLines::Next() {
-  if (position_ >= text_.size()) return std::nullopt;
-  const char* begin = text_.data() + position_;
-  const char* limit = text_.data() + text_.size();
-  // Two fast searches: the next LF, then a CR before it.
-  const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', static_cast<std::size_t>(limit - begin)));
-  const char* stop = lf != nullptr ? lf : limit;
-  const auto* cr = static_cast<const char*>(std::memchr(begin, '\r', static_cast<std::size_t>(stop - begin)));
-  const char* end = cr != nullptr ? cr : stop;
-  const std::string_view line(begin, static_cast<std::size_t>(end - begin));
-  position_ = static_cast<std::size_t>(end - text_.data());
-  if (end != limit) {
-    ++position_;
-    if (*end == '\r' && position_ < text_.size() && text_[position_] == '\n') ++position_;
-  }
+std::string_view TDumpLines::Take(std::size_t length, std::size_t skip) {
+  const std::string_view line(buffer_.data() + begin_, length);
+  begin_ += length + skip;
   ++number_;
   return line;
+}
+
+std::optional<std::string_view> TDumpLines::Next() {
+  for (;;) {
+    const char* begin = buffer_.data() + begin_;
+    const char* limit = buffer_.data() + end_;
+    const char* brk = FindBreak(begin, limit);
+    const auto length = static_cast<std::size_t>(brk - begin);
+    // A CR needs the byte behind it, to see whether an LF follows.
+    if (brk != limit && (*brk == '\n' || brk + 1 < limit)) return Take(length, *brk == '\r' && brk[1] == '\n' ? 2 : 1);
+    if (atEnd_) {
+      if (brk != limit) return Take(length, 1);
+      if (length == 0) return std::nullopt;
+      return Take(length, 0);
+    }
+    Fill();
+  }
+}
+
+void TDumpLines::Fill() {
+  if (begin_ > 0) {
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  // The buffer grows only for a line longer than what it holds.
+  if (buffer_.size() - end_ < chunkSize_) buffer_.resize(std::max(end_ + chunkSize_, 2 * buffer_.size()));
+  char* to = buffer_.data() + end_;
+  std::size_t got = stream_.Read(to, buffer_.size() - end_);
+  if (const void* nul = std::memchr(to, '\0', got)) {
+    got = static_cast<std::size_t>(static_cast<const char*>(nul) - to);
+    atEnd_ = true;
+  }
+  if (got == 0) atEnd_ = true;
+  end_ += got;
 }
 
 }  // namespace trovex

@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "framework/Stream.hpp"
+
 namespace trovex {
 
 inline constexpr std::string_view kDumpEndLine = "[########]";
@@ -38,6 +40,10 @@ struct TokenCounts {
   std::size_t source = 0;  // tokens in the source string
 };
 
+// True when the edited text holds both a "<" and a ">", the only case in
+// which restoring consults the source string.
+bool MayHoldTokens(std::string_view edited);
+
 // Appends the edited text with its masked tokens ("<" + one or more "*" +
 // ">") replaced, in order, by the tokens of the source string (a "<", at
 // least one byte, and the next ">"). Text outside masked tokens is kept
@@ -46,19 +52,28 @@ struct TokenCounts {
 // appended unchanged and the source is not consulted (both counts 0).
 TokenCounts AppendRestored(std::string& out, std::string_view edited, std::string_view source);
 
-// Reads a dump line by line, with the text-file rules: CR LF, lone CR and
-// lone LF end a line, a final line needs no break, a NUL byte ends the text.
+// Reads a dump line by line from a stream, a chunk at a time, with the
+// text-file rules: CR LF, lone CR and lone LF end a line, a final line needs
+// no break, a NUL byte ends the text.
 class TDumpLines {
  public:
-  explicit TDumpLines(std::string_view text);
-  // The next line, or nothing at the end of the text.
+  explicit TDumpLines(TStream& stream, std::size_t chunkSize = std::size_t{1} << 20);
+  // The next line, valid until the next call, or nothing at the end.
   std::optional<std::string_view> Next();
   // The one-based number of the line Next returned last.
   std::size_t LineNumber() const { return number_; }
 
  private:
-  std::string_view text_;
-  std::size_t position_ = 0;
+  // Moves the unread bytes to the front and reads more behind them.
+  void Fill();
+  std::string_view Take(std::size_t length, std::size_t skip);
+
+  TStream& stream_;
+  std::size_t chunkSize_;
+  std::string buffer_;
+  std::size_t begin_ = 0;  // the unread bytes are buffer_[begin_, end_)
+  std::size_t end_ = 0;
+  bool atEnd_ = false;  // the stream is exhausted or a NUL byte was read
   std::size_t number_ = 0;
 };
 

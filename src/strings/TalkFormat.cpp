@@ -19,55 +19,61 @@ std::uint32_t FieldAt(const std::string& bytes, std::size_t position) {
 }  // namespace
 
 std::uint32_t TalkTable::StringOffset(std::uint32_t index) const {
-  return FieldAt(bytes, EntryPosition(index) + kTalkEntryStringOffset);
+  return FieldAt(prefix, EntryPosition(index) + kTalkEntryStringOffset);
 }
 
 std::uint32_t TalkTable::StringLength(std::uint32_t index) const {
-  return FieldAt(bytes, EntryPosition(index) + kTalkEntryStringLength);
+  return FieldAt(prefix, EntryPosition(index) + kTalkEntryStringLength);
 }
 
 void TalkTable::SetString(std::uint32_t index, std::uint32_t offset, std::uint32_t length) {
-  auto* entry = reinterpret_cast<unsigned char*>(bytes.data()) + EntryPosition(index);
+  auto* entry = reinterpret_cast<unsigned char*>(prefix.data()) + EntryPosition(index);
   StoreU32(entry + kTalkEntryStringOffset, offset);
   StoreU32(entry + kTalkEntryStringLength, length);
 }
 
-std::string_view TalkTable::String(std::uint32_t index) const {
-  // A string that lies partly or wholly beyond the end of the file gives the
-  // bytes that exist.
-  const std::uint64_t start = std::uint64_t{stringsOffset} + StringOffset(index);
-  if (start >= bytes.size()) return {};
-  const std::uint64_t available = bytes.size() - start;
-  std::string_view text(bytes.data() + start, static_cast<std::size_t>(std::min<std::uint64_t>(StringLength(index), available)));
-  return text.substr(0, text.find('\0'));
-}
-
-std::string ReadWholeStream(TStream& stream) {
-  stream.SetPosition(0);
-  std::string bytes(static_cast<std::size_t>(stream.Size()), '\0');
-  stream.ReadBuffer(bytes.data(), bytes.size());
-  return bytes;
-}
-
 TalkTable ReadTalkTable(TStream& stream, const std::string& path) {
   TalkTable table;
-  table.bytes = ReadWholeStream(stream);
-  if (table.bytes.size() < kTalkHeaderSize) {
-    Invalid(path, Format("%zu bytes are too few for the header", table.bytes.size()));
+  stream.SetPosition(0);
+  table.fileSize = static_cast<std::uint64_t>(stream.Size());
+  if (table.fileSize < kTalkHeaderSize) {
+    Invalid(path, Format("%llu bytes are too few for the header", static_cast<unsigned long long>(table.fileSize)));
   }
-  table.count = FieldAt(table.bytes, kTalkCountOffset);
-  table.stringsOffset = FieldAt(table.bytes, kTalkStringsOffsetOffset);
+  std::string header(kTalkHeaderSize, '\0');
+  stream.ReadBuffer(header.data(), header.size());
+  table.count = FieldAt(header, kTalkCountOffset);
+  table.stringsOffset = FieldAt(header, kTalkStringsOffsetOffset);
   const std::uint64_t entriesEnd = table.EntryPosition(table.count);
-  if (entriesEnd > table.bytes.size()) {
+  if (entriesEnd > table.fileSize) {
     Invalid(path, Format("the entry table of %u entries runs past the end of the file", table.count));
   }
   if (table.stringsOffset < entriesEnd) {
     Invalid(path, Format("the strings offset %u lies inside the entry table", table.stringsOffset));
   }
-  if (table.stringsOffset > table.bytes.size()) {
+  if (table.stringsOffset > table.fileSize) {
     Invalid(path, Format("the strings offset %u lies beyond the end of the file", table.stringsOffset));
   }
+  table.prefix = std::move(header);
+  table.prefix.resize(table.stringsOffset);
+  stream.ReadBuffer(table.prefix.data() + kTalkHeaderSize, table.stringsOffset - kTalkHeaderSize);
   return table;
+}
+
+std::string_view TTalkStrings::String(std::uint32_t index) {
+  // A string that lies partly or wholly beyond the end of the file gives the
+  // bytes that exist.
+  const std::uint64_t start = std::uint64_t{table_.stringsOffset} + table_.StringOffset(index);
+  if (start >= table_.fileSize || table_.StringLength(index) == 0) return {};
+  const std::uint64_t length = std::min<std::uint64_t>(table_.StringLength(index), table_.fileSize - start);
+  if (start < windowStart_ || start + length > windowStart_ + window_.size()) {
+    // Never more than the file holds from there on.
+    window_.resize(static_cast<std::size_t>(std::min(std::max(length, kWindowSize), table_.fileSize - start)));
+    stream_.SetPosition(static_cast<std::int64_t>(start));
+    stream_.ReadBuffer(window_.data(), window_.size());
+    windowStart_ = start;
+  }
+  const std::string_view text(window_.data() + (start - windowStart_), static_cast<std::size_t>(length));
+  return text.substr(0, text.find('\0'));
 }
 
 }  // namespace trovex

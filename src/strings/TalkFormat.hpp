@@ -28,11 +28,12 @@ inline constexpr std::uint32_t kTalkEntrySize = 26;
 inline constexpr std::uint32_t kTalkEntryStringOffset = 18;  // within an entry
 inline constexpr std::uint32_t kTalkEntryStringLength = 22;  // within an entry
 
-// A whole table as read from its file, with its layout checked: the entry
-// table lies inside the file, and the string data area starts behind the
-// entry table and inside the file.
+// The header and entry table of a table, with its layout checked: the entry
+// table lies inside the file, and the string data starts behind the entry
+// table and inside the file.
 struct TalkTable {
-  std::string bytes;  // the whole file
+  std::string prefix;  // bytes 0 up to the strings offset
+  std::uint64_t fileSize = 0;
   std::uint32_t count = 0;
   std::uint32_t stringsOffset = 0;
 
@@ -42,17 +43,28 @@ struct TalkTable {
   std::uint32_t StringOffset(std::uint32_t index) const;
   std::uint32_t StringLength(std::uint32_t index) const;
   void SetString(std::uint32_t index, std::uint32_t offset, std::uint32_t length);
-  // The bytes of string index that lie inside the file, up to its first NUL.
-  std::string_view String(std::uint32_t index) const;
-  // The header, the entry table and whatever lies before the string data.
-  std::string_view Prefix() const { return std::string_view(bytes).substr(0, stringsOffset); }
 };
 
-// Reads the table from the start of stream; path names it in error messages
-// ("Invalid TALK table <path>: <fault>").
+// Reads the header and the entry table (with anything up to the string data)
+// of the table in stream; path names it in error messages ("Invalid TALK
+// table <path>: <fault>").
 TalkTable ReadTalkTable(TStream& stream, const std::string& path);
 
-// Everything from the start of stream to its end.
-std::string ReadWholeStream(TStream& stream);
+// Reads the strings of a table through a window over its file, so that a
+// table whose strings lie in entry order is read in a few large pieces.
+class TTalkStrings {
+ public:
+  TTalkStrings(TStream& stream, const TalkTable& table) : stream_(stream), table_(table) {}
+  // The bytes of string index that lie inside the file, up to its first NUL;
+  // valid until the next call.
+  std::string_view String(std::uint32_t index);
+
+ private:
+  static constexpr std::uint64_t kWindowSize = std::uint64_t{1} << 20;
+  TStream& stream_;
+  const TalkTable& table_;
+  std::string window_;
+  std::uint64_t windowStart_ = 0;  // the file offset of window_[0]
+};
 
 }  // namespace trovex

@@ -7,6 +7,7 @@
 #include "framework/FileStream.hpp"
 #include "framework/Paths.hpp"
 #include "framework/SafeOutput.hpp"
+#include "strings/ChunkedOutput.hpp"
 #include "strings/Talk.hpp"
 #include "strings/TalkDump.hpp"
 #include "strings/TalkFormat.hpp"
@@ -31,29 +32,28 @@ std::optional<std::string> DumpPathOf(const TStringList& lines, std::size_t inde
   return line.substr(std::min(line.find(':') + 2, line.size()));
 }
 
-// One pass over the dump lines, entry after entry, building the new string
-// data area and setting each entry's offset and length in the table.
+// One pass over the dump lines, entry after entry, writing the new string
+// data and setting each entry's offset and length in the table.
 class TRebuild {
  public:
-  TRebuild(RunState& run, TalkTable& table, std::string_view dump, const std::string& dumpPath)
-      : run_(run), table_(table), lines_(dump), dumpPath_(dumpPath) {
-    strings_.reserve(dump.size());
-  }
+  TRebuild(RunState& run, TalkTable& table, TStream& source, TStream& dump, const std::string& dumpPath,
+           TChunkedOutput& strings)
+      : run_(run), table_(table), source_(source, table), lines_(dump), dumpPath_(dumpPath), strings_(strings) {}
 
-  // The new string data, or nothing when the rebuild was abandoned (an
-  // identifier mismatch, already shown, or the stop mark).
-  std::optional<std::string> Run() {
+  // False when the rebuild was abandoned: an identifier mismatch (shown
+  // here) or the stop mark.
+  bool Run() {
     for (std::uint32_t i = 0; i < table_.count; ++i) {
-      if (run_.StopRequested()) return std::nullopt;
+      if (run_.StopRequested()) return false;
       if (FindIdentifier(i) != i) {
         run_.Window.ShowMessage(Format("Error in line: %zu", lines_.LineNumber()), "");
-        return std::nullopt;
+        return false;
       }
-      CollectEdited(i);
       StoreEntry(i);
+      strings_.FlushIfFull();
       ShowEntryProgress(run_, "Inserted: ", i, table_.count);
     }
-    return std::move(strings_);
+    return true;
   }
 
  private:
@@ -70,24 +70,34 @@ class TRebuild {
     }
   }
 
-  // The entry's lines up to its end line, joined with LF; empty lines add
-  // nothing, and a break before the end line is kept only after a text line.
-  void CollectEdited(std::uint32_t index) {
-    edited_.clear();
+  // Appends the entry's lines up to its end line, joined with LF; empty
+  // lines add nothing, and a break before the end line is kept only after a
+  // text line.
+  void CollectEdited(std::uint32_t index, std::string& out) {
     std::string_view line = RequireLine("end", index);
     while (line != kDumpEndLine) {
       const bool text = !line.empty();
-      edited_.append(line);
+      out.append(line);
       line = RequireLine("end", index);
-      if (text && line != kDumpEndLine) edited_ += '\n';
+      if (text && line != kDumpEndLine) out += '\n';
     }
   }
 
+  // The edited text goes straight into the new string data; only a text that
+  // may hold masked tokens is taken back out and restored from the source.
   void StoreEntry(std::uint32_t index) {
-    const std::size_t offset = strings_.size();
-    const TokenCounts tokens = AppendRestored(strings_, edited_, table_.String(index));
-    const std::size_t length = strings_.size() - offset;
-    if (strings_.size() > std::numeric_limits<std::uint32_t>::max()) {
+    const std::uint64_t offset = strings_.Size();
+    std::string& out = strings_.Buffer();
+    const std::size_t start = out.size();
+    CollectEdited(index, out);
+    TokenCounts tokens;
+    if (MayHoldTokens(std::string_view(out).substr(start))) {
+      edited_.assign(out, start);
+      out.resize(start);
+      tokens = AppendRestored(out, edited_, source_.String(index));
+    }
+    const std::uint64_t length = strings_.Size() - offset;
+    if (strings_.Size() > std::numeric_limits<std::uint32_t>::max()) {
       throw EFormatError(Format("Text dump %s holds more string data than a TALK table can (entry %u)",
                                 dumpPath_.c_str(), index));
     }
@@ -102,10 +112,11 @@ class TRebuild {
 
   RunState& run_;
   TalkTable& table_;
+  TTalkStrings source_;
   TDumpLines lines_;
   const std::string& dumpPath_;
+  TChunkedOutput& strings_;
   std::string edited_;
-  std::string strings_;
 };
 
 }  // namespace
@@ -117,11 +128,7 @@ std::size_t InsertTalk(RunState& run, const std::string& targetPath, std::size_t
     return startIndex;
   }
   if (!run.SourceArchive) throw EFOpenError(run.SourcePath);
-  std::string dump;
-  {
-    TFileStream dumpFile(*dumpPath, FileMode::OpenRead);
-    dump = ReadWholeStream(dumpFile);
-  }
+  TFileStream dump(*dumpPath, FileMode::OpenRead);
   // Created before anything is read from the source, so that rebuilding the
   // source onto itself fails at once; committed only when complete.
   TSafeOutput output(targetPath);
@@ -130,11 +137,14 @@ std::size_t InsertTalk(RunState& run, const std::string& targetPath, std::size_t
   run.StartProgress();
   run.Pump();
 
-  const std::optional<std::string> strings = TRebuild(run, table, dump, *dumpPath).Run();
-  if (!strings) return startIndex + 1;
-  const std::string_view prefix = table.Prefix();
-  output.WriteBuffer(prefix.data(), prefix.size());
-  output.WriteText(*strings);
+  // The string data goes behind the place of the header and the entry
+  // table, which are written last, once every entry's offset is known.
+  output.SetPosition(table.stringsOffset);
+  TChunkedOutput strings(output);
+  if (!TRebuild(run, table, *run.SourceArchive, dump, *dumpPath, strings).Run()) return startIndex + 1;
+  strings.Flush();
+  output.SetPosition(0);
+  output.WriteText(table.prefix);
   output.Commit();
   run.Result(run.OutputPath(ChangeFileExt(FileNamePart(targetPath), ".txt")) + " inserted.");
   run.Pump();

@@ -2,6 +2,7 @@
 // putting tokens back.
 #include <gtest/gtest.h>
 
+#include "framework/MemoryStream.hpp"
 #include "strings/TalkDump.hpp"
 
 namespace trovex {
@@ -40,17 +41,24 @@ TEST(TalkIdentifierLine, IsBracketedDigitsWithoutSurroundingBlanks) {
   }
 }
 
-TEST(TalkDumpLines, SplitsAtEveryBreakKindAndStopsAtNul) {
-  TDumpLines lines(std::string_view("a\r\nb\nc\rd\r\n\r\ne", 14));
+std::vector<std::string> Lines(std::string_view text, std::size_t chunkSize) {
+  TMemoryStream stream(std::vector<unsigned char>(text.begin(), text.end()));
+  TDumpLines lines(stream, chunkSize);
   std::vector<std::string> seen;
   while (auto line = lines.Next()) seen.emplace_back(*line);
-  EXPECT_EQ(seen, (std::vector<std::string>{"a", "b", "c", "d", "", "e"}));
-  EXPECT_EQ(lines.LineNumber(), 6u);
+  EXPECT_EQ(lines.LineNumber(), seen.size());
+  return seen;
+}
 
-  TDumpLines cut(std::string_view("x\r\ny\0z\r\n", 8));
-  EXPECT_EQ(cut.Next(), "x");
-  EXPECT_EQ(cut.Next(), "y");
-  EXPECT_FALSE(cut.Next());
+// Every chunk size, so that breaks (a CR LF above all) fall on chunk borders.
+TEST(TalkDumpLines, SplitsAtEveryBreakKindAndStopsAtNul) {
+  for (std::size_t chunk = 1; chunk <= 16; ++chunk) {
+    EXPECT_EQ(Lines(std::string_view("a\r\nbb\ncc\rd\r\n\r\ne", 17), chunk),
+              (std::vector<std::string>{"a", "bb", "cc", "d", "", "e"}));
+    EXPECT_EQ(Lines("x\r\n\r", chunk), (std::vector<std::string>{"x", ""}));
+    EXPECT_EQ(Lines(std::string_view("x\r\ny\0z\r\n", 8), chunk), (std::vector<std::string>{"x", "y"}));
+    EXPECT_EQ(Lines("", chunk), std::vector<std::string>{});
+  }
 }
 
 struct Restoring {

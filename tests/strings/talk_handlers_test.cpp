@@ -3,6 +3,7 @@
 
 #include "builders/TalkBuilder.hpp"
 #include "framework/Errors.hpp"
+#include "framework/FileStream.hpp"
 #include "framework/Paths.hpp"
 #include "framework/Stream.hpp"
 #include "strings/Talk.hpp"
@@ -13,8 +14,16 @@ namespace trovex {
 namespace {
 
 using build::MakeTalkTable;
-using test::ReadFileBytes;
 using test::WriteFileBytes;
+
+// A whole file in one read (the test support's reader is slow on the large
+// tables made here).
+std::string ReadFileBytes(const std::string& path) {
+  TFileStream file(path, FileMode::OpenRead);
+  std::string bytes(static_cast<std::size_t>(file.Size()), '\0');
+  file.ReadBuffer(bytes.data(), bytes.size());
+  return bytes;
+}
 
 struct Table {
   std::string prefix;  // header and entry table as read
