@@ -85,17 +85,40 @@ Target NextTarget(RunState& run, std::size_t& index, std::uint32_t entryCount) {
 
 // Data offsets and sizes are 32-bit: an archive whose entries would not fit
 // them is refused rather than written with wrapped values.
-std::uint32_t Checked32(std::int64_t value, const std::string& targetPath) {
-  if (value > static_cast<std::int64_t>(UINT32_MAX)) {
-    throw EFormatError("Cannot create file " + targetPath + ": the archive would exceed 4 GiB");
-  }
+std::uint32_t Checked32(std::uint64_t value, const std::string& targetPath) {
+  if (value > UINT32_MAX) throw EFormatError("Cannot create file " + targetPath + ": the archive would exceed 4 GiB");
   return static_cast<std::uint32_t>(value);
 }
 
-// The rebuilt archive's end, where the next entry's data goes.
-std::uint32_t AppendOffset(TStream& out, const std::string& targetPath) {
-  return Checked32(out.Seek(0, soEnd), targetPath);
-}
+// Unchanged entries whose data lies back to back in the source are copied
+// by one kernel call. A run is cut at 64 MiB, so that progress and the stop
+// mark are never far away.
+class CopyRun {
+ public:
+  CopyRun(TStream& source, TStream& out) : source_(source), out_(out) {}
+
+  // Queues size bytes from the source's offset to follow what is queued.
+  void Add(std::uint64_t offset, std::uint64_t size) {
+    if (size == 0) return;
+    if (size_ != 0 && offset != start_ + size_) Flush();
+    if (size_ == 0) start_ = offset;
+    size_ += size;
+    if (size_ >= kLongestRun) Flush();
+  }
+  void Flush() {
+    if (size_ == 0) return;
+    source_.SetPosition(static_cast<std::int64_t>(start_));
+    out_.CopyFrom(source_, static_cast<std::int64_t>(size_));
+    size_ = 0;
+  }
+
+ private:
+  static constexpr std::uint64_t kLongestRun = 64u << 20;
+  TStream& source_;
+  TStream& out_;
+  std::uint64_t start_ = 0;
+  std::uint64_t size_ = 0;
+};
 
 class ArchiveRebuild {
  public:
@@ -109,20 +132,27 @@ class ArchiveRebuild {
     run_.Message("Processing " + FileNamePart(targetPath_) + "...");
     run_.StartProgress();
     run_.Pump();
-    WriteBiffHeader(out, header_);
-    WriteTable(out, table_);  // a placeholder, rewritten once the offsets are known
+    // The source's header and old table go first, in the same copy run as the
+    // data behind them; the table is rewritten once the offsets are known.
+    CopyRun copies(source_, out);
+    end_ = kBiffHeaderSize + std::uint64_t{header_.fileCount} * kBiffFileEntrySize;
+    copies.Add(0, end_);
     std::optional<Target> target;
     for (std::uint32_t j = 0; j < header_.fileCount; ++j) {
       if (run_.StopRequested()) return index_;
       while (!target || target->entry < j) target = NextTarget(run_, index_, header_.fileCount);
       if (target->entry == j && !target->skip) {
-        Replace(out, j, *target);
+        copies.Flush();
+        Replace(out, table_[j], *target);
       } else {
-        Copy(out, j);
+        copies.Add(table_[j].dataOffset, table_[j].dataSize);
+        table_[j].dataOffset = Checked32(end_, targetPath_);
+        end_ += table_[j].dataSize;
       }
       if (target->entry == j) target.reset();
       run_.SetProgress(static_cast<int>((std::uint64_t{j} + 1) * 100 / header_.fileCount));
     }
+    copies.Flush();
     out.SetPosition(kBiffHeaderSize);
     WriteTable(out, table_);
     out.Commit();
@@ -131,18 +161,11 @@ class ArchiveRebuild {
   }
 
  private:
-  void Copy(TStream& out, std::uint32_t j) {
-    BiffFileEntry& entry = table_[j];
-    source_.SetPosition(entry.dataOffset);
-    entry.dataOffset = AppendOffset(out, targetPath_);
-    out.CopyFrom(source_, entry.dataSize);
-  }
-
-  void Replace(TStream& out, std::uint32_t j, const Target& target) {
-    BiffFileEntry& entry = table_[j];
-    entry.dataOffset = AppendOffset(out, targetPath_);
+  void Replace(TStream& out, BiffFileEntry& entry, const Target& target) {
+    entry.dataOffset = Checked32(end_, targetPath_);
     target.store({target.path, out});
-    entry.dataSize = Checked32(out.Seek(0, soEnd) - entry.dataOffset, targetPath_);
+    end_ = static_cast<std::uint64_t>(out.Position());
+    entry.dataSize = Checked32(end_ - entry.dataOffset, targetPath_);
     run_.Result(FileNamePart(target.path) + " inserted.");
   }
 
@@ -152,6 +175,7 @@ class ArchiveRebuild {
   std::size_t index_;
   BiffHeader header_{};
   std::vector<BiffFileEntry> table_;
+  std::uint64_t end_ = 0;  // where the next entry's data goes
 };
 
 }  // namespace

@@ -100,6 +100,31 @@ TEST_F(BiffInsertTest, ReplacesOneEntryAndLaysOutTheRestAfresh) {
   EXPECT_EQ(test::ListDirectory(dir / "new"), (std::vector<std::string>{"Sounds.bif"}));
 }
 
+// Unchanged entries are copied in runs of data that lies back to back in the
+// source; data out of table order, shared or with gaps must still land right.
+TEST_F(BiffInsertTest, SourceDataInAnyOrderIsCopiedPerEntry) {
+  auto items = TenSounds();
+  std::string archive = build::MakeBiff(items);
+  auto field = [&](std::uint32_t entry, std::uint32_t at) {
+    return LoadU32(reinterpret_cast<const unsigned char*>(archive.data()) + 20 + 16 * entry + at);
+  };
+  const std::uint32_t offset1 = field(1, 4), size1 = field(1, 8);
+  build::SetU32(archive, 20 + 16 * 1 + 4, field(2, 4));  // entries 1 and 2 swap their data
+  build::SetU32(archive, 20 + 16 * 1 + 8, field(2, 8));
+  build::SetU32(archive, 20 + 16 * 2 + 4, offset1);
+  build::SetU32(archive, 20 + 16 * 2 + 8, size1);
+  std::swap(items[1].data, items[2].data);
+  build::SetU32(archive, 20 + 16 * 6 + 4, field(0, 4));  // entry 6 shares entry 0's data
+  build::SetU32(archive, 20 + 16 * 6 + 8, field(0, 8));
+  items[6].data = items[0].data;
+  build::SetU32(archive, 20 + 16 * 8 + 8, field(8, 8) - 5);  // a gap behind entry 8
+  items[8].data.resize(items[8].data.size() - 5);
+
+  Insert(archive, {TargetLine("WAV", 4, Edited("a.wav", "AAAA"))});
+  const auto entries = ReadRebuilt(test::ReadFileBytes(targetPath));
+  for (std::uint32_t i = 0; i < 10; ++i) EXPECT_EQ(entries[i].data, i == 4 ? "AAAA" : items[i].data) << i;
+}
+
 TEST_F(BiffInsertTest, SourceOnLastLineCreatesNothing) {
   test::WriteFileBytes(sourcePath, build::MakeBiff(TenSounds()));
   run.ReplayLines.Clear();
