@@ -11,15 +11,6 @@ namespace {
 
 constexpr std::size_t kIdentifierDigits = 8;
 
-std::size_t DecimalDigits(std::uint32_t value) {
-  std::size_t digits = 1;
-  while (value >= 10) {
-    value /= 10;
-    ++digits;
-  }
-  return digits;
-}
-
 // The next token of a source string at or after position: a "<", at least one
 // byte and the next ">". A "<>" is no token: masking leaves it as it stands.
 std::optional<std::string_view> NextSourceToken(std::string_view source, std::size_t& position) {
@@ -80,11 +71,6 @@ void AppendMasked(std::string& out, std::string_view text) {
     out += '>';
     position = close + 1;
   }
-}
-
-std::size_t DumpEntrySize(std::uint32_t index, std::size_t textLength) {
-  const std::size_t digits = std::max(DecimalDigits(index), kIdentifierDigits);
-  return (digits + 4) + (textLength + 2) + (kDumpEndLine.size() + 2);
 }
 
 void AppendDumpEntry(std::string& out, std::uint32_t index, std::string_view text) {

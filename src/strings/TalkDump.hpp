@@ -24,8 +24,6 @@ inline constexpr std::string_view kDumpEndLine = "[########]";
 // Appends text with its tokens masked.
 void AppendMasked(std::string& out, std::string_view text);
 
-// The bytes that AppendDumpEntry appends for an entry.
-std::size_t DumpEntrySize(std::uint32_t index, std::size_t textLength);
 // Appends the identifier line, the masked text and the end line of an entry.
 void AppendDumpEntry(std::string& out, std::uint32_t index, std::string_view text);
 

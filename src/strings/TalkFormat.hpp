@@ -37,9 +37,7 @@ struct TalkTable {
   std::uint32_t count = 0;
   std::uint32_t stringsOffset = 0;
 
-  std::size_t EntryPosition(std::uint32_t index) const {
-    return kTalkHeaderSize + std::size_t{kTalkEntrySize} * index;
-  }
+  std::size_t EntryPosition(std::uint32_t index) const { return kTalkHeaderSize + std::size_t{kTalkEntrySize} * index; }
   std::uint32_t StringOffset(std::uint32_t index) const;
   std::uint32_t StringLength(std::uint32_t index) const;
   void SetString(std::uint32_t index, std::uint32_t offset, std::uint32_t length);

@@ -59,7 +59,8 @@ class TRebuild {
  private:
   std::string_view RequireLine(const char* which, std::uint32_t index) {
     const auto line = lines_.Next();
-    if (!line) throw EFormatError(Format("Text dump %s ends before the %s line of entry %u", dumpPath_.c_str(), which, index));
+    if (!line)
+      throw EFormatError(Format("Text dump %s ends before the %s line of entry %u", dumpPath_.c_str(), which, index));
     return *line;
   }
 
@@ -98,15 +99,15 @@ class TRebuild {
     }
     const std::uint64_t length = strings_.Size() - offset;
     if (strings_.Size() > std::numeric_limits<std::uint32_t>::max()) {
-      throw EFormatError(Format("Text dump %s holds more string data than a TALK table can (entry %u)",
-                                dumpPath_.c_str(), index));
+      throw EFormatError(
+          Format("Text dump %s holds more string data than a TALK table can (entry %u)", dumpPath_.c_str(), index));
     }
     table_.SetString(index, static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(length));
     if (tokens.masked < tokens.source) {
       run_.Result(Format("Entry %u: %zu token(s) missing in the translation", index, tokens.source - tokens.masked));
     } else if (tokens.masked > tokens.source) {
-      run_.Result(Format("Entry %u: %zu masked token(s) more than the original holds", index,
-                         tokens.masked - tokens.source));
+      run_.Result(
+          Format("Entry %u: %zu masked token(s) more than the original holds", index, tokens.masked - tokens.source));
     }
   }
 

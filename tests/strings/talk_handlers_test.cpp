@@ -230,8 +230,9 @@ TEST_F(TalkTest, IdentifierMismatchShowsTheLineAndWritesNothing) {
 TEST_F(TalkTest, TruncatedDumpNamesTheDumpAndTheEntry) {
   const std::string sourcePath = Source(MakeTalkTable(std::vector<std::string>{"a", "b"}));
   const std::string dumpPath = run.OutputPath("dialog.txt");
-  for (const auto& [dump, which] : {std::pair<std::string, std::string>{"[00000000]\r\na\r\n[########]\r\n", "identifier line of entry 1"},
-                                    {"[00000000]\r\na\r\n[########]\r\n[00000001]\r\nb\r\n", "end line of entry 1"}}) {
+  for (const auto& [dump, which] :
+       {std::pair<std::string, std::string>{"[00000000]\r\na\r\n[########]\r\n", "identifier line of entry 1"},
+        {"[00000000]\r\na\r\n[########]\r\n[00000001]\r\nb\r\n", "end line of entry 1"}}) {
     try {
       Insert(sourcePath, dump);
       ADD_FAILURE() << which;
