@@ -65,9 +65,15 @@ std::string_view TTalkStrings::String(std::uint32_t index) {
   const std::uint64_t start = std::uint64_t{table_.stringsOffset} + table_.StringOffset(index);
   if (start >= table_.fileSize || table_.StringLength(index) == 0) return {};
   const std::uint64_t length = std::min<std::uint64_t>(table_.StringLength(index), table_.fileSize - start);
-  if (start < windowStart_ || start + length > windowStart_ + window_.size()) {
-    // Never more than the file holds from there on.
-    window_.resize(static_cast<std::size_t>(std::min(std::max(length, kWindowSize), table_.fileSize - start)));
+  const std::uint64_t windowEnd = windowStart_ + window_.size();
+  if (start < windowStart_ || start + length > windowEnd) {
+    // A string that starts inside the window or a little behind it (the
+    // strings between may not be asked for) continues a run through the
+    // file: read further ahead each time. Never more than the file holds
+    // from there on.
+    const bool run = !window_.empty() && start >= windowStart_ && start <= windowEnd + kFirstReadAhead;
+    readAhead_ = run ? std::clamp(2 * readAhead_, kFirstReadAhead, kLastReadAhead) : 0;
+    window_.resize(static_cast<std::size_t>(std::min(length + readAhead_, table_.fileSize - start)));
     stream_.SetPosition(static_cast<std::int64_t>(start));
     stream_.ReadBuffer(window_.data(), window_.size());
     windowStart_ = start;

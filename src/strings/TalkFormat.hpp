@@ -48,8 +48,10 @@ struct TalkTable {
 // table <path>: <fault>").
 TalkTable ReadTalkTable(TStream& stream, const std::string& path);
 
-// Reads the strings of a table through a window over its file, so that a
-// table whose strings lie in entry order is read in a few large pieces.
+// Reads the strings of a table through a window over its file. Strings that
+// follow each other in the file are read in pieces that grow to a megabyte;
+// any other string is read alone, so no order of strings makes the reads
+// much larger than the strings.
 class TTalkStrings {
  public:
   TTalkStrings(TStream& stream, const TalkTable& table) : stream_(stream), table_(table) {}
@@ -58,11 +60,13 @@ class TTalkStrings {
   std::string_view String(std::uint32_t index);
 
  private:
-  static constexpr std::uint64_t kWindowSize = std::uint64_t{1} << 20;
+  static constexpr std::uint64_t kFirstReadAhead = std::uint64_t{1} << 14;
+  static constexpr std::uint64_t kLastReadAhead = std::uint64_t{1} << 20;
   TStream& stream_;
   const TalkTable& table_;
   std::string window_;
   std::uint64_t windowStart_ = 0;  // the file offset of window_[0]
+  std::uint64_t readAhead_ = 0;    // bytes read beyond the string asked for
 };
 
 }  // namespace trovex

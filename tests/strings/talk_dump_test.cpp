@@ -52,8 +52,7 @@ std::vector<std::string> Lines(std::string_view text, std::size_t chunkSize) {
 // Every chunk size, so that breaks (a CR LF above all) fall on chunk borders.
 TEST(TalkDumpLines, SplitsAtEveryBreakKindAndStopsAtNul) {
   for (std::size_t chunk = 1; chunk <= 16; ++chunk) {
-    EXPECT_EQ(Lines("a\r\nbb\ncc\rd\r\n\r\ne", chunk),
-              (std::vector<std::string>{"a", "bb", "cc", "d", "", "e"}));
+    EXPECT_EQ(Lines("a\r\nbb\ncc\rd\r\n\r\ne", chunk), (std::vector<std::string>{"a", "bb", "cc", "d", "", "e"}));
     EXPECT_EQ(Lines("x\r\n\r", chunk), (std::vector<std::string>{"x", ""}));
     EXPECT_EQ(Lines(std::string_view("x\r\ny\0z\r\n", 8), chunk), (std::vector<std::string>{"x", "y"}));
     EXPECT_EQ(Lines("", chunk), std::vector<std::string>{});
