@@ -72,8 +72,9 @@ Target NextTarget(RunState& run, std::size_t& index, std::uint32_t entryCount) {
       const KindTreatment* kind = KindOfWord(parsed->kindWord);
       target.store = kind ? StoreRoutineFor(kind->treatment) : nullptr;
       if (target.store == nullptr) {
-        run.Result(FileNamePart(target.path) + " not inserted: " +
-                   (kind ? "kind " + parsed->kindWord + " is not supported." : "unknown kind " + parsed->kindWord + "."));
+        run.Result(
+            FileNamePart(target.path) + " not inserted: " +
+            (kind ? "kind " + parsed->kindWord + " is not supported." : "unknown kind " + parsed->kindWord + "."));
       }
       target.skip = target.store == nullptr || !PathExists(target.path);
       return target;

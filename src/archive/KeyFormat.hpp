@@ -17,10 +17,10 @@ inline constexpr std::size_t kFlagsTextLength = 16;
 
 // The first 20 bytes of a KEY file.
 struct KeyHeader {
-  char signature[8];                   // 0: not read
-  std::uint32_t archiveCount;          // 8: number of archive entries
-  std::uint32_t resourceCount;         // 12: not read
-  std::uint32_t archiveTableOffset;    // 16: offset of the first archive entry
+  char signature[8];                 // 0: not read
+  std::uint32_t archiveCount;        // 8: number of archive entries
+  std::uint32_t resourceCount;       // 12: not read
+  std::uint32_t archiveTableOffset;  // 16: offset of the first archive entry
 };
 
 // One 12-byte archive entry.

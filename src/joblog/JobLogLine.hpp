@@ -17,8 +17,8 @@ enum class LineKeyword { None, Format, Source, Target };
 // tab, line feed, carriage return, vertical tab, form feed) is skipped and the
 // token runs to the next white space or the end of the line.
 struct LineToken {
-  std::string_view text;    // empty when the line holds no token
-  std::size_t end = 0;      // index just behind the token
+  std::string_view text;  // empty when the line holds no token
+  std::size_t end = 0;    // index just behind the token
 };
 LineToken FirstToken(std::string_view line);
 

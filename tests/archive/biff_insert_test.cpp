@@ -141,25 +141,25 @@ TEST_F(BiffInsertTest, TargetsThatReplaceNothing) {
   const auto items = TenSounds();
   const std::string a = Edited("a.wav", "AAAA"), b = Edited("b.wav", "BBBB"), c = Edited("c.bmp", "CCCC");
   const std::size_t next = Insert(build::MakeBiff(items), {
-                                                             TargetLine("WAV", 1, dir / "deleted.acm"),
-                                                             TargetLine("WAV", 4, a),
-                                                             TargetLine("WAV", 2, b),
-                                                             TargetLine("WAV", 4, b),
-                                                             TargetLine("OGG", 5, a),
-                                                             TargetLine("IMAGE", 6, "Frames Data"),
-                                                             "#Target BMP: " + c,
-                                                             TargetLine("BMP", 7, c),
-                                                             "#Source: next.bif",
-                                                         });
+                                                              TargetLine("WAV", 1, dir / "deleted.acm"),
+                                                              TargetLine("WAV", 4, a),
+                                                              TargetLine("WAV", 2, b),
+                                                              TargetLine("WAV", 4, b),
+                                                              TargetLine("OGG", 5, a),
+                                                              TargetLine("IMAGE", 6, "Frames Data"),
+                                                              "#Target BMP: " + c,
+                                                              TargetLine("BMP", 7, c),
+                                                              "#Source: next.bif",
+                                                          });
   EXPECT_EQ(next, 9u);
   const auto entries = ReadRebuilt(test::ReadFileBytes(targetPath));
   for (std::uint32_t i = 0; i < 10; ++i) {
     const std::string expected = i == 4 ? "AAAA" : i == 7 ? "CCCC" : items[i].data;
     EXPECT_EQ(entries[i].data, expected) << i;
   }
-  EXPECT_EQ(window.results, (std::vector<std::string>{"a.wav inserted.", "a.wav not inserted: unknown kind OGG.",
-                                                      "Frames Data not inserted: kind IMAGE is not supported.",
-                                                      "c.bmp inserted."}));
+  EXPECT_EQ(window.results,
+            (std::vector<std::string>{"a.wav inserted.", "a.wav not inserted: unknown kind OGG.",
+                                      "Frames Data not inserted: kind IMAGE is not supported.", "c.bmp inserted."}));
 }
 
 TEST_F(BiffInsertTest, IndexBeyondTheTableEndsTheSection) {

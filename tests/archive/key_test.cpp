@@ -1,6 +1,7 @@
+#include "archive/Key.hpp"
+
 #include <gtest/gtest.h>
 
-#include "archive/Key.hpp"
 #include "archive/KeyFormat.hpp"
 #include "builders/Bytes.hpp"
 #include "builders/KeyBuilder.hpp"

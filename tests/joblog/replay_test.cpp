@@ -1,10 +1,11 @@
+#include "joblog/Replay.hpp"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "builders/KeyBuilder.hpp"
 #include "framework/Errors.hpp"
-#include "joblog/Replay.hpp"
 #include "support/FakeWindow.hpp"
 #include "support/TempDir.hpp"
 
@@ -107,8 +108,8 @@ TEST_F(ReplayTest, GroupWithoutFormatLineIsNotLost) {
 TEST_F(ReplayTest, MissingSourcePassesItsGroupOver) {
   const std::string b = MakeKeyPair("b");
   const std::string missing = dir / "gone.key";
-  Replay(Lines({"#Format: KEY", "#Source: " + missing, dir / "b.txt", "#Target WAV 0x00000001: x",
-                "#Source: " + b, dir / "b.txt"}));
+  Replay(Lines({"#Format: KEY", "#Source: " + missing, dir / "b.txt", "#Target WAV 0x00000001: x", "#Source: " + b,
+                dir / "b.txt"}));
   EXPECT_EQ(window.results, (std::vector<std::string>{"Source not found: " + missing}));
   EXPECT_EQ(run.ReplayLines.Get(3), "#Target WAV 0x00000001: x");  // consumed, not looked at
   EXPECT_TRUE(Updated(b));
@@ -135,9 +136,7 @@ TEST_F(ReplayTest, StopEndsTheReplayBetweenLines) {
   EXPECT_EQ(run.ReplayFormat, fcKey);
 }
 
-TEST_F(ReplayTest, MissingLogIsAnOpenError) {
-  EXPECT_THROW(ReplayJobLog(run, dir / "none.log"), EFOpenError);
-}
+TEST_F(ReplayTest, MissingLogIsAnOpenError) { EXPECT_THROW(ReplayJobLog(run, dir / "none.log"), EFOpenError); }
 
 TEST_F(ReplayTest, HandlerFailureEndsTheRunAndClosesTheSource) {
   const std::string key = MakeKeyPair("k");

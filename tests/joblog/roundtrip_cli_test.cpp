@@ -23,9 +23,9 @@ constexpr std::uint16_t kScript = 0x3EF;  // a type that extraction passes over
 
 std::vector<BiffItem> MixedItems() {
   return {
-      {rtSound, build::MakeWavc(900, 1), 10},   {rtSound, build::MakeRiffWave(700, 2), 11},
+      {rtSound, build::MakeWavc(900, 1), 10},     {rtSound, build::MakeRiffWave(700, 2), 11},
       {rtBitmap, build::MakeBitmap(9, 5, 3), 12}, {kScript, "script bytes", 13},
-      {rtMovie, build::MakeMovie(1500, 4), 14},  {rtSound, build::MakeWavc(1200, 5), 15},
+      {rtMovie, build::MakeMovie(1500, 4), 14},   {rtSound, build::MakeWavc(1200, 5), 15},
       {rtSound, build::MakeRiffWave(400, 6), 16}, {rtBitmap, build::MakeBitmap(4, 4, 7), 17},
   };
 }
@@ -79,12 +79,12 @@ TEST(RoundTrip, ExtractEditReplayRebuildsTheArchive) {
   const auto rebuilt = EntryData(test::ReadFileBytes(dir / "NEW/A.bif"));
   ASSERT_EQ(rebuilt.size(), items.size());
   EXPECT_EQ(rebuilt[0], "edited acm payload");
-  EXPECT_EQ(rebuilt[1], items[1].data);                 // RIFF wave, byte for byte
-  EXPECT_EQ(rebuilt[2], items[2].data);                 // bitmap
-  EXPECT_EQ(rebuilt[3], items[3].data);                 // never extracted
-  EXPECT_EQ(rebuilt[4], items[4].data);                 // movie
-  EXPECT_EQ(rebuilt[5], items[5].data.substr(28));      // WAVC goes back as its ACM payload
-  EXPECT_EQ(rebuilt[6], items[6].data);                 // deleted: old data kept
+  EXPECT_EQ(rebuilt[1], items[1].data);             // RIFF wave, byte for byte
+  EXPECT_EQ(rebuilt[2], items[2].data);             // bitmap
+  EXPECT_EQ(rebuilt[3], items[3].data);             // never extracted
+  EXPECT_EQ(rebuilt[4], items[4].data);             // movie
+  EXPECT_EQ(rebuilt[5], items[5].data.substr(28));  // WAVC goes back as its ACM payload
+  EXPECT_EQ(rebuilt[6], items[6].data);             // deleted: old data kept
   EXPECT_EQ(rebuilt[7], build::MakeBitmap(2, 2, 99));
   EXPECT_EQ(test::ReadFileBytes(dir / "A.bif"), archive);
 }

@@ -14,7 +14,10 @@ std::vector<std::string> WriteKeySamples(const std::string& dir) {
       {"data\\Packed.bif", 0x8001, 0},
   };
   const std::vector<build::KeyResource> resources = {
-      {"AMB01", 4, 0x00000000}, {"AMB02", 4, 0x00000001}, {"INTRO", 2, 0x00100003}, {"PORTRAIT", 1, 0x00200002},
+      {"AMB01", 4, 0x00000000},
+      {"AMB02", 4, 0x00000001},
+      {"INTRO", 2, 0x00100003},
+      {"PORTRAIT", 1, 0x00200002},
   };
   WriteWholeFile(JoinPath(dir, "chitin.key"), build::MakeKey(archives, resources));
   return {"chitin.key"};
