@@ -51,6 +51,53 @@ const char* FindBreak(const char* p, const char* limit) {
   return p;
 }
 
+// Where the unclosed token that ends a source string starts: the first "<"
+// after the last ">", when at least one byte follows it. Masking turns such a
+// tail into "<" and stars up to the end of the text.
+std::size_t UnclosedTokenStart(std::string_view source) {
+  const std::size_t lastClose = source.rfind('>');
+  const std::size_t open = source.find('<', lastClose == std::string_view::npos ? 0 : lastClose + 1);
+  return open != std::string_view::npos && open + 1 < source.size() ? open : std::string_view::npos;
+}
+
+// Where a masked unclosed token ("<" + one or more "*" up to the end) that
+// ends the edited text starts, or npos.
+std::size_t MaskedTailStart(std::string_view edited) {
+  const std::size_t open = edited.rfind('<');
+  if (open == std::string_view::npos || open + 1 == edited.size()) return std::string_view::npos;
+  return edited.find_first_not_of('*', open + 1) == std::string_view::npos ? open : std::string_view::npos;
+}
+
+TokenCounts AppendClosedRestored(std::string& out, std::string_view edited, std::string_view source) {
+  if (!MayHoldTokens(edited)) {
+    out.append(edited);
+    return {};
+  }
+  TokenCounts counts;
+  std::size_t sourcePosition = 0;
+  std::size_t position = 0;
+  while (position < edited.size()) {
+    const std::size_t open = edited.find('<', position);
+    if (open == std::string_view::npos) break;
+    const std::size_t length = MaskedTokenLength(edited, open);
+    if (length == 0) {
+      out.append(edited.substr(position, open + 1 - position));
+      position = open + 1;
+      continue;
+    }
+    out.append(edited.substr(position, open - position));
+    ++counts.masked;
+    const auto token = NextSourceToken(source, sourcePosition);
+    if (token) ++counts.source;
+    out.append(token ? *token : edited.substr(open, length));
+    position = open + length;
+  }
+  out.append(edited.substr(std::min(position, edited.size())));
+  while (NextSourceToken(source, sourcePosition)) ++counts.source;
+  return counts;
+}
+
+
 }  // namespace
 
 void AppendMasked(std::string& out, std::string_view text) {
@@ -106,32 +153,20 @@ bool MayHoldTokens(std::string_view edited) {
   return edited.find('<') != std::string_view::npos && edited.find('>') != std::string_view::npos;
 }
 
+
 TokenCounts AppendRestored(std::string& out, std::string_view edited, std::string_view source) {
-  if (!MayHoldTokens(edited)) {
-    out.append(edited);
-    return {};
+  // A source string whose last token is never closed ("5 < 6") is dumped
+  // masked to its end ("5 <**"); that tail goes back as the source holds it,
+  // so an untouched entry keeps its text.
+  const std::size_t sourceTail = UnclosedTokenStart(source);
+  const std::size_t editedTail = MaskedTailStart(edited);
+  if (sourceTail == std::string_view::npos || editedTail == std::string_view::npos) {
+    return AppendClosedRestored(out, edited, source);
   }
-  TokenCounts counts;
-  std::size_t sourcePosition = 0;
-  std::size_t position = 0;
-  while (position < edited.size()) {
-    const std::size_t open = edited.find('<', position);
-    if (open == std::string_view::npos) break;
-    const std::size_t length = MaskedTokenLength(edited, open);
-    if (length == 0) {
-      out.append(edited.substr(position, open + 1 - position));
-      position = open + 1;
-      continue;
-    }
-    out.append(edited.substr(position, open - position));
-    ++counts.masked;
-    const auto token = NextSourceToken(source, sourcePosition);
-    if (token) ++counts.source;
-    out.append(token ? *token : edited.substr(open, length));
-    position = open + length;
-  }
-  out.append(edited.substr(std::min(position, edited.size())));
-  while (NextSourceToken(source, sourcePosition)) ++counts.source;
+  TokenCounts counts = AppendClosedRestored(out, edited.substr(0, editedTail), source.substr(0, sourceTail));
+  out.append(source.substr(sourceTail));
+  ++counts.masked;
+  ++counts.source;
   return counts;
 }
 

@@ -47,7 +47,9 @@ bool MayHoldTokens(std::string_view edited);
 // least one byte, and the next ">"). Text outside masked tokens is kept
 // exactly; masked tokens beyond the source's stay as written, and surplus
 // source tokens are not added. An edited text without "<" or without ">" is
-// appended unchanged and the source is not consulted (both counts 0).
+// appended unchanged and the source is not consulted (both counts 0), except
+// for a masked unclosed token ending it ("<**"), which takes back the source's
+// own unclosed last token.
 TokenCounts AppendRestored(std::string& out, std::string_view edited, std::string_view source);
 
 // Reads a dump line by line from a stream, a chunk at a time, with the

@@ -76,7 +76,10 @@ TEST(TalkTokenRestoring, ReplacesMaskedTokensInOrder) {
       {"plain text", "Hello <NAME>!", "plain text", 0, 0},
       {"a <* b", "<A>", "a <* b", 0, 0},  // no ">": stored unchanged
       {"<***>c>", "<a<b>c>", "<a<b>c>", 1, 1},
-      {"<> <*> x<y> <*", "<> <Q> <R", "<> <Q> x<y> <*", 1, 1},  // "<>" is no token
+      {"<> <*> x<y> <*", "<> <Q> <R", "<> <Q> x<y> <R", 2, 2},  // "<>" is no token
+      {"5 <**", "5 < 6", "5 < 6", 1, 1},                         // an unclosed token comes back whole
+      {"Hi <*>, 5 <***", "<A>, 5 < 6", "Hi <A>, 5 < 6", 2, 2},
+      {"5 <", "5 <", "5 <", 0, 0},
   };
   for (const auto& c : cases) {
     std::string out = "prefix:";
