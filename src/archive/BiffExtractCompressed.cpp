@@ -1,7 +1,7 @@
 #include "archive/BiffExtractCompressed.hpp"
 
+#include "archive/BiffExtractPipeline.hpp"
 #include "archive/BiffFormat.hpp"
-#include "archive/CompressedBiffPipeline.hpp"
 #include "compress/Zlib.hpp"
 #include "framework/Paths.hpp"
 #include "framework/SafeOutput.hpp"
@@ -13,8 +13,12 @@ namespace {
 constexpr std::uint64_t kCompressedHeaderSize = 12;
 constexpr std::uint64_t kBlockHeaderSize = 8;
 // Blocks up to this length on either side are decompressed in memory on the
-// coding threads; larger ones (never written by this program) are streamed.
+// pipeline's threads; larger ones (never written by this program) are streamed.
 constexpr std::uint32_t kMaxBufferedBlock = 256 * 1024;
+
+std::string AtOffset(const char* what, std::uint64_t offset) {
+  return Format("%s at offset %llu", what, static_cast<unsigned long long>(offset));
+}
 
 // A block too large to hold in memory: decompressed straight from the archive
 // into the output, through the decompressing stream.
@@ -30,19 +34,17 @@ void ExtractCompressedBiff(RunState& run, TFileStream& archive, const std::strin
   if (size < kCompressedHeaderSize) throw InvalidBiff(path, "file shorter than its 12-byte header");
   TSafeOutput output(run.OutputPath(FileNamePart(path)));
   TBlockOutput plain(output);
-  TBlockPipeline pipeline(BlockThreads(), MakeBlockDecompressor, [&plain](const TCodedBlock& block) {
-    plain.Write(block.output.data(), block.output.size());
-  });
+  const unsigned threads = PipelineThreads();
+  TPerThread<TBufferDecompressor> decompressors(threads, [] { return std::make_unique<TBufferDecompressor>(); });
+  TOrderedPipeline pipeline(threads);
   std::uint64_t at = kCompressedHeaderSize;
   archive.SetPosition(static_cast<std::int64_t>(at));
   while (at < size) {
     if (run.StopRequested()) return;
-    if (size - at < kBlockHeaderSize)
-      throw InvalidBiff(path, Format("block header at offset %llu cut short", static_cast<unsigned long long>(at)));
+    if (size - at < kBlockHeaderSize) throw InvalidBiff(path, AtOffset("block header", at) + " cut short");
     const CompressedBiffBlock block = ReadCompressedBiffBlock(archive);
     if (block.compressedLength > size - at - kBlockHeaderSize) {
-      throw InvalidBiff(path,
-                        Format("block at offset %llu reaches beyond end of file", static_cast<unsigned long long>(at)));
+      throw InvalidBiff(path, AtOffset("block", at) + " reaches beyond end of file");
     }
     at += kBlockHeaderSize + block.compressedLength;
     if (block.uncompressedLength > kMaxBufferedBlock || block.compressedLength > kMaxBufferedBlock) {
@@ -51,11 +53,15 @@ void ExtractCompressedBiff(RunState& run, TFileStream& archive, const std::strin
       StreamBlock(archive, output, block);
       archive.SetPosition(static_cast<std::int64_t>(at));
     } else {
-      pipeline.Submit([&archive, &block](TCodedBlock& coded) {
-        coded.input.resize(block.compressedLength);
-        archive.ReadBuffer(coded.input.data(), coded.input.size());
-        coded.output.resize(block.uncompressedLength);
-      });
+      auto coded = std::make_shared<TCodedBlock>();
+      coded->packed.resize(block.compressedLength);
+      archive.ReadBuffer(coded->packed.data(), coded->packed.size());
+      coded->plain.resize(block.uncompressedLength);
+      pipeline.Submit({[coded, &decompressors](unsigned thread) {
+                         decompressors[thread].Decompress(coded->packed.data(), coded->packed.size(),
+                                                          coded->plain.data(), coded->plain.size());
+                       },
+                       [coded, &plain] { plain.Write(coded->plain.data(), coded->plain.size()); }});
     }
     run.SetProgress(static_cast<int>(at * 100 / size));
   }

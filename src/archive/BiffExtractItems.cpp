@@ -1,0 +1,55 @@
+#include "archive/BiffExtractItems.hpp"
+
+#include <memory>
+#include <mutex>
+
+#include "archive/BiffFormat.hpp"
+#include "framework/Paths.hpp"
+#include "framework/SafeOutput.hpp"
+
+namespace trovex {
+
+namespace {
+
+std::string ItemLabel(std::uint32_t index) { return Format("Item %llu", static_cast<unsigned long long>(index) + 1); }
+
+// Output files are created one at a time: creating one may read and restore
+// the process's file mode mask, which is not safe on two threads at once.
+std::unique_ptr<TSafeOutput> CreateOutput(const std::string& path) {
+  static std::mutex mutex;
+  std::lock_guard lock(mutex);
+  return std::make_unique<TSafeOutput>(path);
+}
+
+}  // namespace
+
+TItemWriter::TItemWriter(RunState& run, const std::string& archivePath)
+    : run_(run),
+      archivePath_(archivePath),
+      archives_(PipelineThreads(), [this] { return std::make_unique<TFileStream>(archivePath_, FileMode::OpenRead); }),
+      pipeline_(PipelineThreads()) {}
+
+void TItemWriter::Write(std::uint32_t index, const char* kindWord, const char* folder, const char* extension,
+                        std::uint64_t offset, std::uint32_t length) {
+  const std::string folderPath = run_.OutputPath(folder);
+  if (folders_.insert(folderPath).second) ForceDirectories(folderPath);
+  std::string target = JoinPath(folderPath, ItemStem(archivePath_, index) + extension);
+  auto copy = [this, target, offset, length](unsigned thread) {
+    TFileStream& archive = archives_[thread];
+    const auto output = CreateOutput(target);
+    archive.SetPosition(static_cast<std::int64_t>(offset));
+    output->CopyFrom(archive, length);
+    output->Commit();
+  };
+  auto report = [this, index, kindWord, target] {
+    run_.Result(ItemLabel(index) + " extracted sucessfully.");
+    run_.JobLog.Add(TargetLine(kindWord, index, target));
+  };
+  pipeline_.Submit({std::move(copy), std::move(report)});
+}
+
+void TItemWriter::Skip(std::uint32_t index, const std::string& reason) {
+  pipeline_.Submit({[](unsigned) {}, [this, line = ItemLabel(index) + " skipped: " + reason] { run_.Result(line); }});
+}
+
+}  // namespace trovex

@@ -1,0 +1,37 @@
+// The files written for the entries of a plain archive. The copies run on
+// several threads; each item is reported (its Results line and its target
+// line) in entry order once its file is complete.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+
+#include "archive/BiffExtractPipeline.hpp"
+#include "framework/FileStream.hpp"
+#include "run/RunState.hpp"
+
+namespace trovex {
+
+class TItemWriter {
+ public:
+  TItemWriter(RunState& run, const std::string& archivePath);
+
+  // Queues the copy of length bytes from offset in the archive to
+  // folder/stem + extension below the output directory.
+  void Write(std::uint32_t index, const char* kindWord, const char* folder, const char* extension, std::uint64_t offset,
+             std::uint32_t length);
+  // Queues the Results line of an entry passed over for the given reason.
+  void Skip(std::uint32_t index, const std::string& reason);
+  // Completes and reports everything queued.
+  void Finish() { pipeline_.Drain(); }
+
+ private:
+  RunState& run_;
+  const std::string archivePath_;
+  std::set<std::string> folders_;  // folders known to exist
+  TPerThread<TFileStream> archives_;
+  TOrderedPipeline pipeline_;
+};
+
+}  // namespace trovex
