@@ -1,7 +1,6 @@
 #include "archive/BiffExtractItems.hpp"
 
 #include <memory>
-#include <mutex>
 
 #include "archive/BiffFormat.hpp"
 #include "framework/Paths.hpp"
@@ -12,14 +11,6 @@ namespace trovex {
 namespace {
 
 std::string ItemLabel(std::uint32_t index) { return Format("Item %llu", static_cast<unsigned long long>(index) + 1); }
-
-// Output files are created one at a time: creating one may read and restore
-// the process's file mode mask, which is not safe on two threads at once.
-std::unique_ptr<TSafeOutput> CreateOutput(const std::string& path) {
-  static std::mutex mutex;
-  std::lock_guard lock(mutex);
-  return std::make_unique<TSafeOutput>(path);
-}
 
 }  // namespace
 
@@ -36,10 +27,10 @@ void TItemWriter::Write(std::uint32_t index, const char* kindWord, const char* f
   std::string target = JoinPath(folderPath, ItemStem(archivePath_, index) + extension);
   auto copy = [this, target, offset, length](unsigned thread) {
     TFileStream& archive = archives_[thread];
-    const auto output = CreateOutput(target);
+    TSafeOutput output(target);
     archive.SetPosition(static_cast<std::int64_t>(offset));
-    output->CopyFrom(archive, length);
-    output->Commit();
+    output.CopyFrom(archive, length);
+    output.Commit();
   };
   auto report = [this, index, kindWord, target] {
     run_.Result(ItemLabel(index) + " extracted sucessfully.");

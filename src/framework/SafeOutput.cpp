@@ -14,11 +14,15 @@ namespace trovex {
 
 namespace {
 
-mode_t CurrentUmask() {
+// The process's file mode mask, read once while the program starts, before
+// any worker thread exists: reading it means setting it, which is not safe
+// while other threads create files.
+mode_t ReadUmask() {
   const mode_t mask = ::umask(0);
   ::umask(mask);
   return mask;
 }
+const mode_t kProcessUmask = ReadUmask();
 
 // Creates the temporary file beside the final one and returns its descriptor.
 int CreateTemporary(const std::string& finalPath, std::string& tempPath) {
@@ -30,7 +34,7 @@ int CreateTemporary(const std::string& finalPath, std::string& tempPath) {
   tempPath.assign(name.data());
   struct stat existing {};
   const mode_t mode = ::stat(finalPath.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
-                                                                 : (0666 & ~CurrentUmask());
+                                                                 : (0666 & ~kProcessUmask);
   ::fchmod(fd, mode);
   return fd;
 }
