@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
-#include <vector>
+#include <string>
 
 #include "framework/Errors.hpp"
 #include "framework/Paths.hpp"
@@ -14,37 +16,36 @@ namespace trovex {
 
 namespace {
 
-// The process's file mode mask, read once while the program starts, before
-// any worker thread exists: reading it means setting it, which is not safe
-// while other threads create files.
-mode_t ReadUmask() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return mask;
-}
-const mode_t kProcessUmask = ReadUmask();
+std::atomic<unsigned> temporaryCounter{0};
 
-// Creates the temporary file beside the final one and returns its descriptor.
-int CreateTemporary(const std::string& finalPath, std::string& tempPath) {
-  std::string pattern = DirectoryPart(finalPath) + PathSeparator + "." + FileNamePart(finalPath) + ".part-XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-  if (fd < 0) return -1;
-  tempPath.assign(name.data());
-  struct stat existing {};
-  const mode_t mode = ::stat(finalPath.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
-                                                                 : (0666 & ~kProcessUmask);
-  ::fchmod(fd, mode);
-  return fd;
+// Creates the temporary file beside the final one, named after it, the
+// process and a counter, and returns its descriptor. A new file gets the
+// usual permissions (0666 less the umask); a replaced file keeps its own.
+int CreateTemporary(const std::string& finalPath, const struct stat* existing, std::string& tempPath) {
+  const std::string prefix = DirectoryPart(finalPath) + PathSeparator + "." + FileNamePart(finalPath) + ".part-" +
+                             std::to_string(::getpid()) + "-";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    tempPath = prefix + std::to_string(temporaryCounter++);
+    const int fd = ::open(tempPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      if (existing != nullptr) ::fchmod(fd, existing->st_mode & 07777);
+      return fd;
+    }
+    if (errno != EEXIST) break;
+  }
+  return -1;
 }
 
 }  // namespace
 
 TSafeOutput::TSafeOutput(const std::string& finalPath, OutputKind kind) : finalPath_(finalPath) {
-  if (IsDirectory(finalPath)) throw EFCreateError(finalPath);
-  if (kind == OutputKind::NewFile && IsOpenInProcess(finalPath)) throw EFCreateError(finalPath);
-  const int fd = CreateTemporary(finalPath, tempPath_);
+  struct stat existing {};
+  const bool exists = ::stat(finalPath.c_str(), &existing) == 0;
+  if (exists && S_ISDIR(existing.st_mode)) throw EFCreateError(finalPath);
+  if (exists && kind == OutputKind::NewFile && IsOpenInProcess(existing.st_dev, existing.st_ino)) {
+    throw EFCreateError(finalPath);
+  }
+  const int fd = CreateTemporary(finalPath, exists ? &existing : nullptr, tempPath_);
   if (fd < 0) throw EFCreateError(finalPath);
   Adopt(tempPath_, fd);
 }

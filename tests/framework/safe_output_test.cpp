@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "framework/Errors.hpp"
 #include "framework/FileStream.hpp"
@@ -44,6 +45,20 @@ TEST(SafeOutput, RefusesToCreateTheFileBeingRead) {
   replacement.WriteText("changed");
   replacement.Commit();
   EXPECT_EQ(test::ReadFileBytes(dir / "in.bif"), "changed");
+}
+
+TEST(SafeOutput, NewFilesFollowTheUmaskReplacedFilesKeepTheirMode) {
+  test::TempDir dir;
+  const mode_t previous = ::umask(027);
+  WriteWholeFile(dir / "new", "x");
+  ::umask(previous);
+  struct stat info {};
+  ASSERT_EQ(::stat((dir / "new").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+  ::chmod((dir / "new").c_str(), 0604);
+  WriteWholeFile(dir / "new", "y");
+  ASSERT_EQ(::stat((dir / "new").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0604u);
 }
 
 TEST(SafeOutput, MissingFolderOrDirectoryTargetFails) {
