@@ -9,7 +9,6 @@
 #include <map>
 #include <mutex>
 #include <utility>
-#include <vector>
 
 #include "framework/Errors.hpp"
 
@@ -131,40 +130,6 @@ void TFileStream::CopyFrom(TStream& source, std::int64_t count) {
     count -= copied;
   }
   TStream::CopyFrom(source, count);
-}
-
-void TFileStream::CopyRange(const TFileStream& source, std::int64_t sourceOffset, std::int64_t offset,
-                            std::int64_t count) {
-  auto in = static_cast<off_t>(sourceOffset);
-  auto out = static_cast<off_t>(offset);
-  while (count > 0) {
-    const auto chunk = static_cast<std::size_t>(std::min<std::int64_t>(count, 1 << 30));
-    const ssize_t copied = ::copy_file_range(source.fd_, &in, fd_, &out, chunk, 0);
-    if (copied < 0) {
-      if (errno == EINTR) continue;
-      if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP) break;
-      throw EWriteError();
-    }
-    if (copied == 0) throw EReadError();
-    count -= copied;
-  }
-  // Where the kernel cannot copy: positional reads and writes.
-  std::vector<unsigned char> buffer(static_cast<std::size_t>(std::min<std::int64_t>(count, 1 << 20)));
-  while (count > 0) {
-    const auto chunk = static_cast<std::size_t>(std::min<std::int64_t>(count, static_cast<std::int64_t>(buffer.size())));
-    const ssize_t got = ::pread(source.fd_, buffer.data(), chunk, in);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) throw EReadError();
-    for (ssize_t done = 0; done < got;) {
-      const ssize_t put = ::pwrite(fd_, buffer.data() + done, static_cast<std::size_t>(got - done), out + done);
-      if (put < 0 && errno == EINTR) continue;
-      if (put <= 0) throw EWriteError();
-      done += put;
-    }
-    in += got;
-    out += got;
-    count -= got;
-  }
 }
 
 }  // namespace trovex

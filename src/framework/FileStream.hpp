@@ -24,10 +24,6 @@ class TFileStream : public TStream {
   void SetSize(std::int64_t size) override;
   // File to file copies are done by the kernel where it can.
   void CopyFrom(TStream& source, std::int64_t count) override;
-  // Copies count bytes from source at sourceOffset to this file at offset,
-  // moving neither file's position; several threads may copy distinct ranges
-  // into one file at once. "Stream read error" when the source ends early.
-  void CopyRange(const TFileStream& source, std::int64_t sourceOffset, std::int64_t offset, std::int64_t count);
 
   const std::string& Path() const { return path_; }
   int Handle() const { return fd_; }

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "framework/Errors.hpp"
 #include "framework/FileStream.hpp"
 #include "framework/MemoryStream.hpp"
@@ -70,24 +68,6 @@ TEST(FileStream, CopyByCountBetweenFilesAndFromMemory) {
   const std::string written = test::ReadFileBytes(dir / "out");
   EXPECT_EQ(written.substr(0, 2'000'000), data.substr(10, 2'000'000));
   EXPECT_EQ(written.substr(2'000'000, 4), "tail");
-}
-
-TEST(FileStream, RangesCopiedOnSeveralThreadsLandAtTheirOffsets) {
-  test::TempDir dir;
-  std::string data(4'000'000, '\0');
-  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 13 + 1);
-  test::WriteFileBytes(dir / "in", data);
-  test::WriteFileBytes(dir / "out", "");
-  TFileStream in(dir / "in", FileMode::OpenRead);
-  TFileStream out(dir / "out", FileMode::OpenReadWrite);
-  // The second half goes first, three bytes further on, from another thread.
-  std::thread other([&] { out.CopyRange(in, 2'000'000, 2'000'003, 2'000'000); });
-  out.CopyRange(in, 0, 3, 2'000'000);
-  other.join();
-  EXPECT_EQ(in.Position(), 0);
-  EXPECT_EQ(out.Position(), 0);
-  EXPECT_EQ(test::ReadFileBytes(dir / "out"), std::string(3, '\0') + data);
-  EXPECT_THROW(out.CopyRange(in, 3'999'999, 0, 2), EReadError);
 }
 
 TEST(FileStream, OpenFilesAreKnownByIdentityNotSpelling) {
