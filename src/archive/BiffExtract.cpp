@@ -30,8 +30,7 @@ void ExtractRaw(const EntryJob& job) {
 void ExtractSound(const EntryJob& job) {
   char signature[4] = {};
   if (job.entry.dataSize >= sizeof signature) {
-    job.archive.SetPosition(job.entry.dataOffset);
-    job.archive.ReadBuffer(signature, sizeof signature);
+    job.archive.ReadBufferAt(job.entry.dataOffset, signature, sizeof signature);
   }
   if (std::memcmp(signature, "WAVC", 4) != 0) {
     job.items.Write(job.index, job.kind.kindWord, kRiffWaveFolder, kRiffWaveExtension, job.entry.dataOffset,
@@ -78,7 +77,7 @@ void ExtractPlainBiff(RunState& run, TFileStream& archive, const std::string& pa
   const BiffHeader header = ReadCheckedBiffHeader(archive, path);
   const std::vector<BiffFileEntry> entries = ReadBiffFileTable(archive, header);
   const auto size = static_cast<std::uint64_t>(archive.Size());
-  TItemWriter items(run, path);
+  TItemWriter items(run, archive, path);
   for (std::uint32_t index = 0; index < entries.size() && !run.StopRequested(); ++index) {
     ExtractEntry(run, archive, items, size, index, entries[index]);
     run.SetProgress(static_cast<int>(std::uint64_t{index} * 100 / entries.size()));

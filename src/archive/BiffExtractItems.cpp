@@ -14,22 +14,17 @@ std::string ItemLabel(std::uint32_t index) { return Format("Item %llu", static_c
 
 }  // namespace
 
-TItemWriter::TItemWriter(RunState& run, const std::string& archivePath)
-    : run_(run),
-      archivePath_(archivePath),
-      archives_(PipelineThreads(), [this] { return std::make_unique<TFileStream>(archivePath_, FileMode::OpenRead); }),
-      pipeline_(PipelineThreads()) {}
+TItemWriter::TItemWriter(RunState& run, const TFileStream& archive, const std::string& archivePath)
+    : run_(run), archive_(archive), archivePath_(archivePath), pipeline_(PipelineThreads()) {}
 
 void TItemWriter::Write(std::uint32_t index, const char* kindWord, const char* folder, const char* extension,
                         std::uint64_t offset, std::uint32_t length) {
   const std::string folderPath = run_.OutputPath(folder);
   if (folders_.insert(folderPath).second) ForceDirectories(folderPath);
   std::string target = JoinPath(folderPath, ItemStem(archivePath_, index) + extension);
-  auto copy = [this, target, offset, length](unsigned thread) {
-    TFileStream& archive = archives_[thread];
+  auto copy = [this, target, offset, length](unsigned) {
     TSafeOutput output(target);
-    archive.SetPosition(static_cast<std::int64_t>(offset));
-    output.CopyFrom(archive, length);
+    output.CopyFromAt(archive_, static_cast<std::int64_t>(offset), length);
     output.Commit();
   };
   auto report = [this, index, kindWord, target] {

@@ -15,7 +15,8 @@ namespace trovex {
 
 class TItemWriter {
  public:
-  TItemWriter(RunState& run, const std::string& archivePath);
+  // The copies read archive at their own offsets, leaving its position alone.
+  TItemWriter(RunState& run, const TFileStream& archive, const std::string& archivePath);
 
   // Queues the copy of length bytes from offset in the archive to
   // folder/stem + extension below the output directory.
@@ -28,9 +29,9 @@ class TItemWriter {
 
  private:
   RunState& run_;
+  const TFileStream& archive_;
   const std::string archivePath_;
   std::set<std::string> folders_;  // folders known to exist
-  TPerThread<TFileStream> archives_;
   TOrderedPipeline pipeline_;
 };
 

@@ -117,6 +117,7 @@ int RunCommandLine(const CliOptions& options, std::FILE* out, std::FILE* err) {
     form.BProcessClick();
   } catch (const std::exception& error) {
     window.ClearStatus();
+    std::fflush(out);
     std::fprintf(err, "trovex-cli: error: %s\n", error.what());
     form.FormDestroy();
     return csError;

@@ -3,6 +3,7 @@
 // and the dialogs are answered from the command line.
 #pragma once
 
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -63,6 +64,8 @@ class TTerminalWindow : public TWindowPort {
   std::FILE* out_;
   std::FILE* err_;
   bool drawStatus_;
+  bool outIsTerminal_;
+  std::chrono::steady_clock::time_point lastFlush_{};
   bool statusShown_ = false;
   bool showedOtherMessage_ = false;
   int resultLines_ = 0;

@@ -9,6 +9,7 @@
 #include <map>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 #include "framework/Errors.hpp"
 
@@ -56,7 +57,6 @@ TFileStream::TFileStream(const std::string& path, FileMode mode) : path_(path) {
 void TFileStream::Adopt(const std::string& path, int fd) {
   path_ = path;
   fd_ = fd;
-  Register();
 }
 
 void TFileStream::Register() {
@@ -70,7 +70,7 @@ void TFileStream::Register() {
 
 void TFileStream::CloseHandle() {
   if (fd_ < 0) return;
-  {
+  if (inode_ != 0 || device_ != 0) {
     std::lock_guard lock(RegistryMutex());
     auto& files = OpenFiles();
     auto it = files.find({device_, inode_});
@@ -116,11 +116,15 @@ void TFileStream::SetSize(std::int64_t size) {
   if (Position() > size) SetPosition(size);
 }
 
-void TFileStream::CopyFrom(TStream& source, std::int64_t count) {
-  auto* file = dynamic_cast<TFileStream*>(&source);
-  while (file != nullptr && count > 0) {
+namespace {
+
+// Copies up to count bytes with the kernel, from sourceOffset (or the source's
+// position when null) to the destination's position. Returns what is left
+// when the kernel cannot copy between these files.
+std::int64_t KernelCopy(int sourceFd, off_t* sourceOffset, int destFd, std::int64_t count) {
+  while (count > 0) {
     const auto chunk = static_cast<std::size_t>(std::min<std::int64_t>(count, 1 << 30));
-    const ssize_t copied = ::copy_file_range(file->fd_, nullptr, fd_, nullptr, chunk, 0);
+    const ssize_t copied = ::copy_file_range(sourceFd, sourceOffset, destFd, nullptr, chunk, 0);
     if (copied < 0) {
       if (errno == EINTR) continue;
       if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP) break;
@@ -129,7 +133,39 @@ void TFileStream::CopyFrom(TStream& source, std::int64_t count) {
     if (copied == 0) throw EReadError();
     count -= copied;
   }
+  return count;
+}
+
+}  // namespace
+
+void TFileStream::CopyFrom(TStream& source, std::int64_t count) {
+  if (auto* file = dynamic_cast<TFileStream*>(&source)) count = KernelCopy(file->fd_, nullptr, fd_, count);
   TStream::CopyFrom(source, count);
+}
+
+void TFileStream::ReadBufferAt(std::int64_t offset, void* buffer, std::size_t count) const {
+  auto* out = static_cast<unsigned char*>(buffer);
+  while (count > 0) {
+    const ssize_t got = ::pread(fd_, out, count, static_cast<off_t>(offset));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) throw EReadError();
+    out += got;
+    offset += got;
+    count -= static_cast<std::size_t>(got);
+  }
+}
+
+void TFileStream::CopyFromAt(const TFileStream& source, std::int64_t sourceOffset, std::int64_t count) {
+  auto offset = static_cast<off_t>(sourceOffset);
+  count = KernelCopy(source.fd_, &offset, fd_, count);
+  std::vector<unsigned char> buffer(static_cast<std::size_t>(std::min<std::int64_t>(count, 1 << 20)));
+  while (count > 0) {
+    const auto chunk = std::min<std::size_t>(static_cast<std::size_t>(count), buffer.size());
+    source.ReadBufferAt(offset, buffer.data(), chunk);
+    WriteBuffer(buffer.data(), chunk);
+    offset += static_cast<off_t>(chunk);
+    count -= static_cast<std::int64_t>(chunk);
+  }
 }
 
 }  // namespace trovex

@@ -24,12 +24,19 @@ class TFileStream : public TStream {
   void SetSize(std::int64_t size) override;
   // File to file copies are done by the kernel where it can.
   void CopyFrom(TStream& source, std::int64_t count) override;
+  // Positional forms that leave the source's position alone, so several
+  // threads may read one file through them: an exact read at offset, and a
+  // copy of count bytes from source's offset to this stream's position.
+  void ReadBufferAt(std::int64_t offset, void* buffer, std::size_t count) const;
+  void CopyFromAt(const TFileStream& source, std::int64_t sourceOffset, std::int64_t count);
 
   const std::string& Path() const { return path_; }
   int Handle() const { return fd_; }
 
  protected:
   // For derived classes that open their own descriptor and then Adopt it.
+  // An adopted file is not recorded as open: it is a new file of this
+  // process's own, which nothing else refers to yet.
   TFileStream() = default;
   void Adopt(const std::string& path, int fd);
   void CloseHandle();

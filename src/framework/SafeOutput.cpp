@@ -17,13 +17,14 @@ namespace trovex {
 namespace {
 
 std::atomic<unsigned> temporaryCounter{0};
+const std::string kProcessId = std::to_string(::getpid());
 
 // Creates the temporary file beside the final one, named after it, the
 // process and a counter, and returns its descriptor. A new file gets the
 // usual permissions (0666 less the umask); a replaced file keeps its own.
 int CreateTemporary(const std::string& finalPath, const struct stat* existing, std::string& tempPath) {
   const std::string prefix = DirectoryPart(finalPath) + PathSeparator + "." + FileNamePart(finalPath) + ".part-" +
-                             std::to_string(::getpid()) + "-";
+                             kProcessId + "-";
   for (int attempt = 0; attempt < 100; ++attempt) {
     tempPath = prefix + std::to_string(temporaryCounter++);
     const int fd = ::open(tempPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
