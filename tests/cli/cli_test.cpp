@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "builders/BiffBuilder.hpp"
 #include "cli/CommandLine.hpp"
 #include "framework/Paths.hpp"
 #include "support/Process.hpp"
@@ -85,6 +86,24 @@ TEST(TrovexCli, OutputThatCannotBeCreatedIsAnError) {
   const auto result = RunCli({"--type", "biff", "--output", "file/sub", "A.bif"}, dir.path());
   EXPECT_EQ(result.status, 1);
   EXPECT_NE(result.err.find("trovex-cli: error: "), std::string::npos);
+}
+
+}  // namespace
+}  // namespace trovex
+
+namespace trovex {
+namespace {
+
+TEST(TrovexCli, CtrlCStopsAtTheNextItemKeepsNothingPartialAndExitsWith130) {
+  test::TempDir dir;
+  // Compressing this takes long enough to be interrupted half-way.
+  test::WriteFileBytes(dir / "Big.bif", build::MakeSoundData(64u << 20, 7));
+  // The signal comes once the compressed archive is being written.
+  const auto writing = [&] { return IsDirectory(dir / "OUT") && !test::ListDirectory(dir / "OUT").empty(); };
+  const auto result = test::RunCliInterrupted({"--type", "compress", "--output", "OUT", "Big.bif"}, dir.path(), writing);
+  EXPECT_EQ(result.status, 130) << result.err;
+  EXPECT_EQ(result.out, "Operation stopped.\n");
+  EXPECT_EQ(test::ListDirectory(dir / "OUT"), std::vector<std::string>{});
 }
 
 }  // namespace

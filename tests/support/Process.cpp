@@ -4,7 +4,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <functional>
+#include <thread>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -18,9 +22,9 @@ std::string Slurp(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-}  // namespace
-
-ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& dir) {
+// Runs argv in dir; once it has started, during(pid) runs before the wait.
+ProcessResult RunAndWait(const std::vector<std::string>& argv, const std::string& dir,
+                         const std::function<void(pid_t)>& during) {
   char outName[] = "/tmp/trovex-out-XXXXXX";
   char errName[] = "/tmp/trovex-err-XXXXXX";
   const int outFd = ::mkstemp(outName);
@@ -39,6 +43,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
     ::execv(args[0], args.data());
     ::_exit(127);
   }
+  if (during) during(pid);
   int status = 0;
   ::waitpid(pid, &status, 0);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -51,10 +56,28 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
   return result;
 }
 
+}  // namespace
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& dir) {
+  return RunAndWait(argv, dir, nullptr);
+}
+
 ProcessResult RunCli(const std::vector<std::string>& args, const std::string& dir) {
   std::vector<std::string> argv{TROVEX_CLI_PATH};
   argv.insert(argv.end(), args.begin(), args.end());
   return RunProcess(argv, dir);
+}
+
+ProcessResult RunCliInterrupted(const std::vector<std::string>& args, const std::string& dir,
+                                const std::function<bool()>& ready) {
+  std::vector<std::string> argv{TROVEX_CLI_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return RunAndWait(argv, dir, [&ready](pid_t pid) {
+    for (int waited = 0; waited < 30'000 && !ready(); ++waited) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ::kill(pid, SIGINT);
+  });
 }
 
 }  // namespace trovex::test

@@ -1,6 +1,7 @@
 // Runs a program as a child process and collects what it printed.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,5 +18,15 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
 
 // trovex-cli with the given arguments.
 ProcessResult RunCli(const std::vector<std::string>& args, const std::string& dir = "");
+
+}  // namespace trovex::test
+
+namespace trovex::test {
+
+// Starts trovex-cli with the given arguments in dir, sends it SIGINT as soon
+// as ready() holds (checked every millisecond, for 30 seconds at most), and
+// collects its end like RunCli.
+ProcessResult RunCliInterrupted(const std::vector<std::string>& args, const std::string& dir,
+                                const std::function<bool()>& ready);
 
 }  // namespace trovex::test
