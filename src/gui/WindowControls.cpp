@@ -15,14 +15,14 @@ constexpr int kToolbarHeight = 26;
 constexpr int kListHeight = 189;
 constexpr int kGroupHeight = 66;
 
-struct ToolButtonSpec {
+struct ToolButtonRow {
   const char* name;
   ToolbarArt art;
   const char* toolTip;
   bool enabled;
 };
 
-constexpr ToolButtonSpec kToolButtonSpecs[kToolbarButtons] = {
+constexpr ToolButtonRow kToolButtonRows[kToolbarButtons] = {
     {"BAddLog", ToolbarArt::Add, "Add files to the list", true},
     {"BSaveList", ToolbarArt::SaveList, "Save the list as a project list", false},
     {"BRemLog", ToolbarArt::Remove, "Remove the selected files from the list", false},
@@ -47,11 +47,11 @@ void BuildToolBar(QWidget* window, QLayout* layout, TWindowControls& c) {
   c.ToolBar1->setStyleSheet("QToolBar { border: 0px; spacing: 1px; padding: 0px; }");
   frameLayout->addWidget(c.ToolBar1);
   for (int i = 0; i < kToolbarButtons; ++i) {
-    const ToolButtonSpec& spec = kToolButtonSpecs[i];
-    QAction* action = c.ToolBar1->addAction(ToolbarIcon(spec.art), spec.toolTip);
-    action->setObjectName(spec.name);
-    action->setToolTip(spec.toolTip);
-    action->setEnabled(spec.enabled);
+    const ToolButtonRow& row = kToolButtonRows[i];
+    QAction* action = c.ToolBar1->addAction(ToolbarIcon(row.art), row.toolTip);
+    action->setObjectName(row.name);
+    action->setToolTip(row.toolTip);
+    action->setEnabled(row.enabled);
     c.ToolButtons[static_cast<std::size_t>(i)] = action;
   }
   layout->addWidget(frame);
