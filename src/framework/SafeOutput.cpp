@@ -19,22 +19,40 @@ namespace {
 std::atomic<unsigned> temporaryCounter{0};
 const std::string kProcessId = std::to_string(::getpid());
 
-// Creates the temporary file beside the final one, named after it, the
-// process and a counter, and returns its descriptor. A new file gets the
-// usual permissions (0666 less the umask); a replaced file keeps its own.
-int CreateTemporary(const std::string& finalPath, const struct stat* existing, std::string& tempPath) {
-  const std::string prefix = DirectoryPart(finalPath) + PathSeparator + "." + FileNamePart(finalPath) + ".part-" +
-                             kProcessId + "-";
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    tempPath = prefix + std::to_string(temporaryCounter++);
-    const int fd = ::open(tempPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      if (existing != nullptr) ::fchmod(fd, existing->st_mode & 07777);
-      return fd;
-    }
-    if (errno != EEXIST) break;
+// A fresh temporary name beside the final file: named after it, the process
+// and a counter.
+std::string TemporaryName(const std::string& finalPath) {
+  return DirectoryPart(finalPath) + PathSeparator + "." + FileNamePart(finalPath) + ".part-" + kProcessId + "-" +
+         std::to_string(temporaryCounter++);
+}
+
+// Calls attempt(name) with fresh temporary names while the name is taken.
+template <class Attempt>
+bool WithTemporaryName(const std::string& finalPath, std::string& tempPath, Attempt attempt) {
+  for (int tries = 0; tries < 100; ++tries) {
+    tempPath = TemporaryName(finalPath);
+    if (attempt(tempPath)) return true;
+    if (errno != EEXIST) return false;
   }
-  return -1;
+  return false;
+}
+
+// Unnamed files can be given a name once complete, through /proc/self/fd.
+bool CanLinkUnnamed() {
+  static const bool can = ::access("/proc/self/fd", F_OK) == 0;
+  return can;
+}
+
+// An unnamed file in the final file's folder, or -1 where the file system
+// offers none. It gets the usual permissions (0666 less the umask).
+int CreateUnnamed(const std::string& finalPath) {
+  if (!CanLinkUnnamed()) return -1;
+  return ::open(DirectoryPart(finalPath).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+}
+
+bool LinkUnnamed(int fd, const std::string& path) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
 }  // namespace
@@ -46,26 +64,45 @@ TSafeOutput::TSafeOutput(const std::string& finalPath, OutputKind kind) : finalP
   if (exists && kind == OutputKind::NewFile && IsOpenInProcess(existing.st_dev, existing.st_ino)) {
     throw EFCreateError(finalPath);
   }
-  const int fd = CreateTemporary(finalPath, exists ? &existing : nullptr, tempPath_);
-  if (fd < 0) throw EFCreateError(finalPath);
-  Adopt(tempPath_, fd);
+  // A new file is written without any name and linked in when complete: one
+  // step fewer in the folder than a temporary name renamed over.
+  int fd = exists ? -1 : CreateUnnamed(finalPath);
+  unnamed_ = fd >= 0;
+  if (!unnamed_) {
+    const bool created = WithTemporaryName(finalPath, tempPath_, [&fd](const std::string& name) {
+      fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      return fd >= 0;
+    });
+    if (!created) throw EFCreateError(finalPath);
+    // A replaced file keeps its permissions.
+    if (exists) ::fchmod(fd, existing.st_mode & 07777);
+  }
+  Adopt(finalPath, fd);
 }
 
 TSafeOutput::~TSafeOutput() {
   if (committed_) return;
   CloseHandle();
-  ::unlink(tempPath_.c_str());
+  if (!unnamed_) ::unlink(tempPath_.c_str());
 }
 
 void TSafeOutput::Commit() {
   if (committed_) return;
+  committed_ = true;
+  if (unnamed_) {
+    if (LinkUnnamed(Handle(), finalPath_)) return CloseHandle();
+    // The final name was taken meanwhile: the file takes a temporary name and
+    // is renamed over it like a replacement.
+    const bool named =
+        WithTemporaryName(finalPath_, tempPath_, [this](const std::string& name) { return LinkUnnamed(Handle(), name); });
+    CloseHandle();
+    if (!named) throw EFCreateError(finalPath_);
+  }
   CloseHandle();
   if (::rename(tempPath_.c_str(), finalPath_.c_str()) != 0) {
     ::unlink(tempPath_.c_str());
-    committed_ = true;
     throw EFCreateError(finalPath_);
   }
-  committed_ = true;
 }
 
 void WriteWholeFile(const std::string& path, const std::string& bytes) {

@@ -1,6 +1,7 @@
-// Output files created safely: written under a temporary name in the target's
-// folder and renamed over the final name only when complete, so that a failure
-// or a stop never leaves a partial file and an earlier file stays as it was.
+// Output files created safely: written without a name (or under a temporary
+// name) in the target's folder and given the final name only when complete,
+// so that a failure or a stop never leaves a partial file and an earlier file
+// stays as it was.
 #pragma once
 
 #include <string>
@@ -20,16 +21,17 @@ enum class OutputKind {
 class TSafeOutput : public TFileStream {
  public:
   explicit TSafeOutput(const std::string& finalPath, OutputKind kind = OutputKind::NewFile);
-  // Removes the temporary file unless Commit ran.
+  // Removes the unfinished file unless Commit ran.
   ~TSafeOutput() override;
 
-  // Flushes, closes and renames the file over its final name.
+  // Closes the file and gives it its final name.
   void Commit();
   const std::string& FinalPath() const { return finalPath_; }
 
  private:
   std::string finalPath_;
   std::string tempPath_;
+  bool unnamed_ = false;  // written without a name until Commit
   bool committed_ = false;
 };
 

@@ -28,6 +28,16 @@ TEST(SafeOutput, NothingAppearsUntilCommitAndAnAbandonedFileLeavesNoTrace) {
   EXPECT_EQ(test::ListDirectory(dir.path()), std::vector<std::string>{"out.bif"});
 }
 
+TEST(SafeOutput, AFileThatAppearedMeanwhileIsReplacedWhole) {
+  test::TempDir dir;
+  TSafeOutput out(dir / "late.bif");
+  out.WriteText("complete");
+  test::WriteFileBytes(dir / "late.bif", "someone else's");
+  out.Commit();
+  EXPECT_EQ(test::ReadFileBytes(dir / "late.bif"), "complete");
+  EXPECT_EQ(test::ListDirectory(dir.path()), std::vector<std::string>{"late.bif"});
+}
+
 TEST(SafeOutput, RefusesToCreateTheFileBeingRead) {
   test::TempDir dir;
   test::WriteFileBytes(dir / "in.bif", "source");

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 namespace trovex::test {
 
@@ -20,6 +21,20 @@ namespace {
 std::string Slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The processor time a running child has used, from /proc/PID/stat.
+double CpuSeconds(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::istringstream fields(text.substr(text.rfind(')') + 2));
+  std::string field;
+  unsigned long long user = 0, system = 0;
+  for (int i = 3; i <= 15 && fields >> field; ++i) {
+    if (i == 14) user = std::stoull(field);
+    if (i == 15) system = std::stoull(field);
+  }
+  return static_cast<double>(user + system) / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
 // Runs argv in dir; once it has started, during(pid) runs before the wait.
@@ -68,12 +83,11 @@ ProcessResult RunCli(const std::vector<std::string>& args, const std::string& di
   return RunProcess(argv, dir);
 }
 
-ProcessResult RunCliInterrupted(const std::vector<std::string>& args, const std::string& dir,
-                                const std::function<bool()>& ready) {
+ProcessResult RunCliInterrupted(const std::vector<std::string>& args, const std::string& dir, double cpuSeconds) {
   std::vector<std::string> argv{TROVEX_CLI_PATH};
   argv.insert(argv.end(), args.begin(), args.end());
-  return RunAndWait(argv, dir, [&ready](pid_t pid) {
-    for (int waited = 0; waited < 30'000 && !ready(); ++waited) {
+  return RunAndWait(argv, dir, [cpuSeconds](pid_t pid) {
+    for (int waited = 0; waited < 30'000 && CpuSeconds(pid) < cpuSeconds; ++waited) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     ::kill(pid, SIGINT);

@@ -1,7 +1,6 @@
 // Runs a program as a child process and collects what it printed.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,10 +22,10 @@ ProcessResult RunCli(const std::vector<std::string>& args, const std::string& di
 
 namespace trovex::test {
 
-// Starts trovex-cli with the given arguments in dir, sends it SIGINT as soon
-// as ready() holds (checked every millisecond, for 30 seconds at most), and
-// collects its end like RunCli.
-ProcessResult RunCliInterrupted(const std::vector<std::string>& args, const std::string& dir,
-                                const std::function<bool()>& ready);
+// Starts trovex-cli with the given arguments in dir, sends it SIGINT once it
+// has used cpuSeconds of processor time (checked every millisecond, for 30
+// seconds at most), so that it is in the middle of its work, and collects its
+// end like RunCli.
+ProcessResult RunCliInterrupted(const std::vector<std::string>& args, const std::string& dir, double cpuSeconds);
 
 }  // namespace trovex::test
