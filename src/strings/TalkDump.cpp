@@ -1,9 +1,14 @@
 #include "strings/TalkDump.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <limits>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 namespace trovex {
 
@@ -34,9 +39,19 @@ std::size_t MaskedTokenLength(std::string_view edited, std::size_t open) {
   return end + 1 - open;
 }
 
-// The first CR or LF in [p, limit), or limit. Eight bytes at a time: a byte
-// of a word equals c exactly where the word XOR c has a zero byte.
+// The first CR or LF in [p, limit), or limit. Sixteen bytes at a time with
+// the vector unit where there is one; else eight at a time: a byte of a word
+// equals c exactly where the word XOR c has a zero byte.
 const char* FindBreak(const char* p, const char* limit) {
+#if defined(__SSE2__) || defined(_M_X64)
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  for (; limit - p >= 16; p += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+    if (hits != 0) return p + std::countr_zero(static_cast<unsigned>(hits));
+  }
+#endif
   constexpr std::uint64_t kOnes = 0x0101010101010101u;
   constexpr std::uint64_t kHighs = 0x8080808080808080u;
   for (; limit - p >= 8; p += 8) {
