@@ -1,5 +1,6 @@
 // TALK rebuild: a table from its source and its edited text dump, during
 // job log replay.
+#include <exception>
 #include <limits>
 #include <optional>
 
@@ -10,6 +11,7 @@
 #include "strings/ChunkedOutput.hpp"
 #include "strings/Talk.hpp"
 #include "strings/TalkDump.hpp"
+#include "strings/TalkDumpReader.hpp"
 #include "strings/TalkFormat.hpp"
 #include "strings/TalkProgress.hpp"
 
@@ -32,70 +34,49 @@ std::optional<std::string> DumpPathOf(const TStringList& lines, std::size_t inde
   return line.substr(std::min(line.find(':') + 2, line.size()));
 }
 
-// One pass over the dump lines, entry after entry, writing the new string
-// data and setting each entry's offset and length in the table.
+// One pass over the dump's entries, read on a thread of their own, writing
+// the new string data and setting each entry's offset and length in the table.
 class TRebuild {
  public:
   TRebuild(RunState& run, TalkTable& table, TStream& source, TStream& dump, const std::string& dumpPath,
            TChunkedOutput& strings)
-      : run_(run), table_(table), source_(source, table), lines_(dump), dumpPath_(dumpPath), strings_(strings) {}
+      : run_(run), table_(table), source_(source, table), entries_(dump, dumpPath, table.count), dumpPath_(dumpPath),
+        strings_(strings) {}
 
   // False when the rebuild was abandoned: an identifier mismatch (shown
   // here) or the stop mark.
   bool Run() {
-    for (std::uint32_t i = 0; i < table_.count; ++i) {
-      if (run_.StopRequested()) return false;
-      if (FindIdentifier(i) != i) {
-        run_.Window.ShowMessage(Format("Error in line: %zu", lines_.LineNumber()), "");
+    TDumpEntries entries;
+    while (entries_.Next(entries)) {
+      std::size_t start = 0;
+      for (std::size_t k = 0; k < entries.ends.size(); ++k) {
+        if (run_.StopRequested()) return false;
+        const auto index = static_cast<std::uint32_t>(entries.first + k);
+        StoreEntry(index, std::string_view(entries.text).substr(start, entries.ends[k] - start));
+        start = entries.ends[k];
+        strings_.FlushIfFull();
+        ShowEntryProgress(run_, "Inserted: ", index, table_.count);
+      }
+      if (entries.mismatchLine != 0) {
+        run_.Window.ShowMessage(Format("Error in line: %zu", entries.mismatchLine), "");
         return false;
       }
-      StoreEntry(i);
-      strings_.FlushIfFull();
-      ShowEntryProgress(run_, "Inserted: ", i, table_.count);
+      if (entries.error) std::rethrow_exception(entries.error);
     }
     return true;
   }
 
  private:
-  std::string_view RequireLine(const char* which, std::uint32_t index) {
-    const auto line = lines_.Next();
-    if (!line)
-      throw EFormatError(Format("Text dump %s ends before the %s line of entry %u", dumpPath_.c_str(), which, index));
-    return *line;
-  }
-
-  // Lines that are no identifier line are passed over.
-  std::uint64_t FindIdentifier(std::uint32_t index) {
-    for (;;) {
-      if (const auto number = IdentifierOf(RequireLine("identifier", index))) return *number;
-    }
-  }
-
-  // Appends the entry's lines up to its end line, joined with LF; empty
-  // lines add nothing, and a break before the end line is kept only after a
-  // text line.
-  void CollectEdited(std::uint32_t index, std::string& out) {
-    std::string_view line = RequireLine("end", index);
-    while (line != kDumpEndLine) {
-      const bool text = !line.empty();
-      out.append(line);
-      line = RequireLine("end", index);
-      if (text && line != kDumpEndLine) out += '\n';
-    }
-  }
-
-  // The edited text goes straight into the new string data; only a text that
-  // may hold masked tokens is taken back out and restored from the source.
-  void StoreEntry(std::uint32_t index) {
+  // The edited text goes into the new string data, its masked tokens (if it
+  // may hold any) restored from the source string.
+  void StoreEntry(std::uint32_t index, std::string_view edited) {
     const std::uint64_t offset = strings_.Size();
     std::string& out = strings_.Buffer();
-    const std::size_t start = out.size();
-    CollectEdited(index, out);
     TokenCounts tokens;
-    if (MayHoldTokens(std::string_view(out).substr(start))) {
-      edited_.assign(out, start);
-      out.resize(start);
-      tokens = AppendRestored(out, edited_, source_.String(index));
+    if (MayHoldTokens(edited)) {
+      tokens = AppendRestored(out, edited, source_.String(index));
+    } else {
+      out.append(edited);
     }
     const std::uint64_t length = strings_.Size() - offset;
     if (strings_.Size() > std::numeric_limits<std::uint32_t>::max()) {
@@ -114,10 +95,9 @@ class TRebuild {
   RunState& run_;
   TalkTable& table_;
   TTalkStrings source_;
-  TDumpLines lines_;
+  TDumpEntryReader entries_;
   const std::string& dumpPath_;
   TChunkedOutput& strings_;
-  std::string edited_;
 };
 
 }  // namespace

@@ -227,6 +227,23 @@ TEST_F(TalkTest, IdentifierMismatchShowsTheLineAndWritesNothing) {
   EXPECT_EQ(test::ListDirectory(run.OutputDir), std::vector<std::string>{"dialog.txt"});
 }
 
+// The dump is read ahead of the rebuild, thousands of entries at a time: a
+// fault deep in a large dump still ends the rebuild with the right line.
+TEST_F(TalkTest, FaultsFarIntoALargeDumpAreReportedExactly) {
+  const std::string source = MakeTalkTable(std::vector<std::string>(9000, "x"));
+  const std::string sourcePath = Source(source);
+  const std::string dump = Extract(source);
+  const std::size_t entry = dump.find("[00008500]");
+  std::string mismatched = dump;
+  mismatched.replace(entry, 10, "[00008501]");
+  EXPECT_EQ(Insert(sourcePath, mismatched), 2u);
+  ASSERT_EQ(window.messages.size(), 1u);
+  EXPECT_EQ(window.messages[0].text, "Error in line: " + std::to_string(8500 * 3 + 1));
+  EXPECT_FALSE(RebuiltExists());
+  EXPECT_THROW(Insert(sourcePath, dump.substr(0, entry)), EFormatError);
+  EXPECT_FALSE(RebuiltExists());
+}
+
 TEST_F(TalkTest, TruncatedDumpNamesTheDumpAndTheEntry) {
   const std::string sourcePath = Source(MakeTalkTable(std::vector<std::string>{"a", "b"}));
   const std::string dumpPath = run.OutputPath("dialog.txt");
