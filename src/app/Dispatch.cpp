@@ -3,6 +3,7 @@
 #include "archive/BiffExtract.hpp"
 #include "archive/Key.hpp"
 #include "app/MainForm.hpp"
+#include "imaging/Font.hpp"
 #include "joblog/Replay.hpp"
 #include "strings/Talk.hpp"
 
@@ -22,6 +23,7 @@ constexpr DispatchEntry kDispatchTable[] = {
     {fcTalk, ExtractTalk},
     {fcMakeCompressedBiff, MakeCompressedBiff},
     {fcKey, ExtractKey},
+    {fcFont, ExtractFont},
     {fcJobLog, ReplayJobLog},
     {fcProjectList, ReplayJobLog},
 };

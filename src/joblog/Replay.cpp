@@ -6,6 +6,7 @@
 #include "archive/BiffInsert.hpp"
 #include "archive/Key.hpp"
 #include "framework/Paths.hpp"
+#include "imaging/Font.hpp"
 #include "joblog/JobLogLine.hpp"
 #include "strings/Talk.hpp"
 
@@ -19,11 +20,12 @@ struct ReplayRow {
 };
 
 // The replay table: the insertion handler of each format code that has one.
-// Fonts (7) and movies (5) join it when their handlers exist.
+// Movies (5) join it when their handler exists.
 constexpr ReplayRow kReplayTable[] = {
     {fcBiff, InsertBiff},
     {fcTalk, InsertTalk},
     {fcKey, UpdateKeyLocations},
+    {fcFont, InsertFont},
 };
 
 std::string ProcessingText(const std::string& path) { return "Processing " + FileNamePart(path) + "..."; }
