@@ -82,7 +82,8 @@ class BmpReader {
       throw EInvalidGraphic();
     }
     layout.topDown = height < 0;
-    if (width <= 0 || height == 0) throw EInvalidGraphic();
+    // Empty bitmaps are valid: frames of 0 × 0 pixels are written as such.
+    if (width < 0) throw EInvalidGraphic();
     layout.width = static_cast<std::uint32_t>(width);
     layout.height = static_cast<std::uint32_t>(layout.topDown ? -height : height);
     CheckFormat(layout);
