@@ -3,6 +3,7 @@
 #include "imaging/GlyphBoxes.hpp"
 #include "imaging/Palette.hpp"
 #include "imaging/ZeroRuns.hpp"
+#include "imaging/GlyphSheet.hpp"
 
 namespace trovex {
 namespace {
@@ -47,21 +48,8 @@ TEST(ZeroRuns, DecodesRunsOfTheRunValueAndCountsWhatItConsumed) {
   EXPECT_EQ(target, (Bytes{3, 3, 3}));
 }
 
-// A sheet with the palette: 0 black (separator), 1 white (marker), 2 blue
-// (background), 3 red (ink), 4 grey (baseline marker).
-TBitmap Sheet(std::uint32_t width, std::uint32_t height) {
-  TBitmap sheet(PixelFormat::pf8bit, width, height);
-  sheet.Palette()[1] = 0xFFFFFF;
-  sheet.Palette()[2] = 0xFF0000;
-  sheet.Palette()[3] = 0x0000FF;
-  sheet.Palette()[4] = 0x808080;
-  std::fill(sheet.Pixels().begin(), sheet.Pixels().end(), 2);
-  for (std::uint32_t y = 0; y < height; ++y) sheet.Row(y)[0] = 1;
-  return sheet;
-}
-
 TEST(GlyphBoxes, BandsBoxesAndBaselines) {
-  TBitmap sheet = Sheet(12, 30);
+  TBitmap sheet = test::BlankSheet(12, 30);
   // Band 0: rows 0-19, ink from (3, 10) to (9, 12), baseline marker in row 17.
   sheet.Row(10)[3] = 3;
   sheet.Row(12)[9] = 3;
