@@ -4,6 +4,8 @@
 #include "archive/Key.hpp"
 #include "app/MainForm.hpp"
 #include "joblog/Replay.hpp"
+#include "sound/MovieSound.hpp"
+#include "sound/Wavc.hpp"
 #include "strings/Talk.hpp"
 
 namespace trovex {
@@ -24,6 +26,8 @@ constexpr DispatchEntry kDispatchTable[] = {
     {fcKey, ExtractKey},
     {fcJobLog, ReplayJobLog},
     {fcProjectList, ReplayJobLog},
+    {fcWavc, ConvertWavcToAcm},
+    {fcMovie, ExtractMovieSound},
 };
 
 }  // namespace

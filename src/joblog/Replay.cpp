@@ -7,6 +7,7 @@
 #include "archive/Key.hpp"
 #include "framework/Paths.hpp"
 #include "joblog/JobLogLine.hpp"
+#include "sound/MovieSound.hpp"
 #include "strings/Talk.hpp"
 
 namespace trovex {
@@ -19,11 +20,12 @@ struct ReplayRow {
 };
 
 // The replay table: the insertion handler of each format code that has one.
-// Fonts (7) and movies (5) join it when their handlers exist.
+// Fonts (7) join it when their handler exists.
 constexpr ReplayRow kReplayTable[] = {
     {fcBiff, InsertBiff},
     {fcTalk, InsertTalk},
     {fcKey, UpdateKeyLocations},
+    {fcMovie, InsertMovieSound},
 };
 
 std::string ProcessingText(const std::string& path) { return "Processing " + FileNamePart(path) + "..."; }
