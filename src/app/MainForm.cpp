@@ -32,7 +32,10 @@ std::string WithoutTrailingSeparators(std::string path) {
 
 }  // namespace
 
-TMainForm::TMainForm(TWindowPort& window) : window_(window), run_(window) {}
+TMainForm::TMainForm(TWindowPort& window) : window_(window), run_(window) {
+  run_.ProgressRoutine = &TMainForm::ReportProgress;
+  run_.ProgressContext = this;
+}
 
 TMainForm::~TMainForm() = default;
 
@@ -184,6 +187,10 @@ void TMainForm::ReportProgress(int position) {
   if (window_.BarPosition(Bar::Progress) == position) return;
   window_.SetBarPosition(Bar::Progress, position);
   window_.ProcessMessages();
+}
+
+void TMainForm::ReportProgress(void* form, std::int32_t position) {
+  static_cast<TMainForm*>(form)->ReportProgress(static_cast<int>(position));
 }
 
 }  // namespace trovex

@@ -36,6 +36,7 @@ class TMainForm {
   void DispatchFormat(std::uint8_t code, const std::string& path);
   // The progress routine handed to the movie codec library.
   void ReportProgress(int position);
+  static void TROVEX_LIBRARY_CALL ReportProgress(void* form, std::int32_t position);
 
   std::uint8_t FormatCode() const { return formatCode_; }
   bool Running() const { return running_; }

@@ -8,6 +8,7 @@
 #include "framework/Paths.hpp"
 #include "imaging/Font.hpp"
 #include "joblog/JobLogLine.hpp"
+#include "sound/MovieSound.hpp"
 #include "strings/Talk.hpp"
 
 namespace trovex {
@@ -20,12 +21,12 @@ struct ReplayRow {
 };
 
 // The replay table: the insertion handler of each format code that has one.
-// Movies (5) join it when their handler exists.
 constexpr ReplayRow kReplayTable[] = {
     {fcBiff, InsertBiff},
     {fcTalk, InsertTalk},
     {fcKey, UpdateKeyLocations},
     {fcFont, InsertFont},
+    {fcMovie, InsertMovieSound},
 };
 
 std::string ProcessingText(const std::string& path) { return "Processing " + FileNamePart(path) + "..."; }
