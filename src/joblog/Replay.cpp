@@ -102,6 +102,7 @@ InsertionHandler InsertionHandlerFor(std::uint8_t formatCode) {
 void ReplayJobLog(RunState& run, const std::string& logPath) {
   run.ReplayLines.Clear();
   run.ReplayLines.LoadFromFile(logPath);
+  run.ReplayLogPath = logPath;
   const std::string processing = ProcessingText(logPath);
   run.Message(processing);
   run.Window.SetBarMax(Bar::Total, 100);
