@@ -116,6 +116,7 @@ void ReplayJobLog(RunState& run, const std::string& logPath) {
     run.Result(FileNamePart(logPath) + " is not a job log; passed over.");
     return;
   }
+  run.ReplayLogPath = logPath;
   const std::string processing = ProcessingText(logPath);
   run.Message(processing);
   run.Window.SetBarMax(Bar::Total, 100);
