@@ -16,6 +16,7 @@ struct Maker {
 
 constexpr Maker kMakers[] = {
     {"biff-sounds", trovex::benchdata::MakeBiffSounds},
+    {"biff-real", trovex::benchdata::MakeBiffReal},
     {"talk", trovex::benchdata::MakeTalk},
 };
 
@@ -34,6 +35,6 @@ int main(int argc, char** argv) {
       }
     }
   }
-  std::fprintf(stderr, "usage: trovex-benchdata biff-sounds|talk OUT ARGS...\n");
+  std::fprintf(stderr, "usage: trovex-benchdata biff-sounds|biff-real|talk OUT ARGS...\n");
   return 2;
 }
