@@ -14,5 +14,7 @@ int MakeBiffSounds(const std::vector<std::string>& args);
 int MakeBiffReal(const std::vector<std::string>& args);
 // talk OUT ENTRIES STRING_BYTES: a string table of ENTRIES strings.
 int MakeTalk(const std::vector<std::string>& args);
+// mve OUT TOTAL_MIB: a movie with a 16-bit stereo compressed sound track.
+int MakeMovie(const std::vector<std::string>& args);
 
 }  // namespace trovex::benchdata
