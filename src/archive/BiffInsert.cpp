@@ -175,7 +175,12 @@ class ArchiveRebuild {
       if (target->treat == nullptr) continue;
       const Replacement replacement = target->treat(
           {target->path, source_, tables_.files[target->entry], scratch_, run_.ReplayLines, index_});
-      if (replacement.outcome == Outcome::NoFile) continue;
+      if (replacement.outcome == Outcome::NoFile) {
+        if (!replacement.reason.empty()) {
+          results_.push_back(FileNamePart(target->path) + " not inserted: " + replacement.reason + "; the entry keeps its data.");
+        }
+        continue;
+      }
       results_.push_back(FileNamePart(target->path) + " inserted.");
       changed_ = changed_ || replacement.NewBytes();
       plan_[target->entry] = {replacement, std::move(target->path)};
