@@ -17,6 +17,7 @@ struct Maker {
 constexpr Maker kMakers[] = {
     {"biff-sounds", trovex::benchdata::MakeBiffSounds},
     {"talk", trovex::benchdata::MakeTalk},
+    {"biff-images", trovex::benchdata::MakeBiffImages},
 };
 
 }  // namespace
@@ -34,6 +35,6 @@ int main(int argc, char** argv) {
       }
     }
   }
-  std::fprintf(stderr, "usage: trovex-benchdata biff-sounds|talk OUT ARGS...\n");
+  std::fprintf(stderr, "usage: trovex-benchdata biff-sounds|talk|biff-images OUT ARGS...\n");
   return 2;
 }
