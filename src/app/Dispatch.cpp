@@ -5,6 +5,8 @@
 #include "app/MainForm.hpp"
 #include "imaging/Font.hpp"
 #include "joblog/Replay.hpp"
+#include "sound/MovieSound.hpp"
+#include "sound/Wavc.hpp"
 #include "strings/Talk.hpp"
 
 namespace trovex {
@@ -26,6 +28,8 @@ constexpr DispatchEntry kDispatchTable[] = {
     {fcFont, ExtractFont},
     {fcJobLog, ReplayJobLog},
     {fcProjectList, ReplayJobLog},
+    {fcWavc, ConvertWavcToAcm},
+    {fcMovie, ExtractMovieSound},
 };
 
 }  // namespace

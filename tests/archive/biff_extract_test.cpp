@@ -195,12 +195,16 @@ void ExpectDamagedCompressed(const std::function<void(std::string&, const std::v
 
 TEST(ExtractCompressedBiff, DamagedArchivesEndTheRunAndLeaveNoPartialFile) {
   using Offsets = std::vector<std::size_t>;
+  const std::string second = "Invalid compressed archive <path>: block 1 at offset " +
+                             std::to_string(BlockOffsets(build::CompressBiff(build::MakeSoundData(30000, 7)))[1]) + ": ";
   // A wrong checksum at the end of the second block's stream.
-  ExpectDamagedCompressed([](std::string& a, const Offsets& o) { a[o[2] - 1] ^= 1; }, "ZLIB Internal error -3");
+  ExpectDamagedCompressed([](std::string& a, const Offsets& o) { a[o[2] - 1] ^= 1; }, second + "incorrect data check");
   // A stream that is not zlib data at all.
-  ExpectDamagedCompressed([](std::string& a, const Offsets& o) { a[o[1] + 8] = 0x12; }, "ZLIB Internal error -3");
+  ExpectDamagedCompressed([](std::string& a, const Offsets& o) { a[o[1] + 8] = 0x12; },
+                          second + "incorrect header check");
   // A block that promises more than its stream holds.
-  ExpectDamagedCompressed([](std::string& a, const Offsets& o) { build::SetU32(a, o[1], 8193); }, "Stream read error");
+  ExpectDamagedCompressed([](std::string& a, const Offsets& o) { build::SetU32(a, o[1], 8193); },
+                          second + "its data ends before its 8193 bytes");
   ExpectDamagedCompressed([](std::string& a, const Offsets&) { a.resize(a.size() - 1); },
                           "Invalid BIFF archive <path>: block at offset " +
                               std::to_string(BlockOffsets(build::CompressBiff(build::MakeSoundData(30000, 7))).back()) +

@@ -151,18 +151,18 @@ TEST(BamFrames, DamagedImagesAreRefusedWithoutReadingOutside) {
     }
   };
   Bytes b = bam;
-  StoreU32(b.data() + 24 + 8, 0x7FFFFFF0);  // frame 0 data beyond the end
+  StoreU32(&b.at(24 + 8), 0x7FFFFFF0);  // frame 0 data beyond the end
   EXPECT_TRUE(refused(b));
   b = bam;
-  StoreU16(b.data() + 8, 60000);  // more frames than the table can hold
+  StoreU16(&b.at(8), 60000);  // more frames than the table can hold
   EXPECT_TRUE(refused(b));
   b = bam;
-  StoreU16(b.data() + 24 + 12 * 3, 65535);  // an uncompressed frame too big for its data
-  StoreU16(b.data() + 24 + 12 * 3 + 2, 65535);
+  StoreU16(&b.at(24 + 12 * 3), 65535);  // an uncompressed frame too big for its data
+  StoreU16(&b.at(24 + 12 * 3 + 2), 65535);
   EXPECT_TRUE(refused(b));
   b = bam;
-  StoreU32(b.data() + 16, static_cast<std::uint32_t>(b.size() - 100));  // palette past the end
-  StoreU32(b.data() + 20, 0);
+  StoreU32(&b.at(16), static_cast<std::uint32_t>(b.size() - 100));  // palette past the end
+  StoreU32(&b.at(20), 0);
   EXPECT_TRUE(refused(b));
   EXPECT_TRUE(refused(Bytes(bam.begin(), bam.begin() + 23)));
   // Flipped bytes and truncations give a valid layout or the error; a valid

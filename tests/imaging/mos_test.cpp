@@ -111,15 +111,15 @@ TEST(Mos, DamagedImagesAreRefusedWithoutReadingOutside) {
     }
   };
   Bytes b = mos;
-  StoreU32(b.data() + 24 + 4 * 1024 + 4, 0x7FFFFFFF);  // tile 1 beyond the end
+  StoreU32(&b.at(24 + 4 * 1024 + 4), 0x7FFFFFFF);  // tile 1 beyond the end
   EXPECT_TRUE(refused(b));
   b = mos;
-  StoreU16(b.data() + 12, 65535);  // tiles the file cannot hold
-  StoreU16(b.data() + 14, 65535);
+  StoreU16(&b.at(12), 65535);  // tiles the file cannot hold
+  StoreU16(&b.at(14), 65535);
   EXPECT_TRUE(refused(b));
   b = mos;
-  StoreU16(b.data() + 8, 65535);  // an image far larger than its data
-  StoreU16(b.data() + 10, 65535);
+  StoreU16(&b.at(8), 65535);  // an image far larger than its data
+  StoreU16(&b.at(10), 65535);
   EXPECT_TRUE(refused(b));
   EXPECT_TRUE(refused(Bytes(mos.begin(), mos.end() - 1)));
   build::Random random(4);

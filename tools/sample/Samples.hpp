@@ -10,6 +10,10 @@ namespace trovex::sample {
 std::vector<std::string> WriteBiffSamples(const std::string& dir);
 std::vector<std::string> WriteTalkSamples(const std::string& dir);
 std::vector<std::string> WriteKeySamples(const std::string& dir);
+<<<<<<< HEAD
 std::vector<std::string> WriteImageSamples(const std::string& dir);
+=======
+std::vector<std::string> WriteSoundSamples(const std::string& dir);
+>>>>>>> main
 
 }  // namespace trovex::sample
