@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Require(decoded.storedBytes <= size - std::min<std::size_t>(size, frame.dataOffset), "decoding stays inside");
   }
   TStringList lines;
-  for (std::size_t f = 0; f < layout.frames.size(); ++f) lines.Add(std::string(kFrameLinePrefix) + "/nonexistent/f.bmp");
+  for (std::size_t f = 0; f < layout.frames.size(); ++f)
+    lines.Add(std::string(kFrameLinePrefix) + "/nonexistent/f.bmp");
   fuzz::Require(BitmapsToBamFrames(bam, lines, 0) == layout.frames.size(), "one line per frame");
   fuzz::Require(bam == std::vector<unsigned char>(data, data + size), "no bitmap changes nothing");
   return 0;

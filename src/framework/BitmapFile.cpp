@@ -94,9 +94,10 @@ class BmpReader {
   void CheckFormat(BmpLayout& layout) {
     const unsigned bits = layout.bits;
     const std::uint32_t c = layout.compression;
-    const bool known = (c == biRgb && (bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32)) ||
-                       (c == biRle8 && bits == 8) || (c == biRle4 && bits == 4) ||
-                       ((c == biBitfields || c == biAlphaBitfields) && (bits == 16 || bits == 32));
+    const bool known =
+        (c == biRgb && (bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32)) ||
+        (c == biRle8 && bits == 8) || (c == biRle4 && bits == 4) ||
+        ((c == biBitfields || c == biAlphaBitfields) && (bits == 16 || bits == 32));
     if (!known) throw EInvalidGraphic();
     if ((c == biRle8 || c == biRle4) && layout.topDown) throw EInvalidGraphic();
     if (c == biBitfields || c == biAlphaBitfields) {

@@ -20,8 +20,8 @@ std::string BenchBam(std::uint32_t seed) {
   build::BamSpec spec;
   spec.seed = seed;
   for (std::uint32_t f = 0; f < kFramesPerBam; ++f) {
-    spec.frames.push_back({static_cast<std::uint16_t>(30 + random.Below(40)),
-                           static_cast<std::uint16_t>(40 + random.Below(50)), true});
+    spec.frames.push_back(
+        {static_cast<std::uint16_t>(30 + random.Below(40)), static_cast<std::uint16_t>(40 + random.Below(50)), true});
   }
   return build::MakeBam(spec);
 }

@@ -1,9 +1,9 @@
 // Writes the seed inputs of the fuzz targets, made by the builders:
 // trovex-fuzzseeds DIR gives DIR/<target>/<n> for every target.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
