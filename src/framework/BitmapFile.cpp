@@ -150,6 +150,9 @@ class BmpReader {
   }
 
   void DecodeRows(const BmpLayout& layout, TBitmap& bitmap) const {
+    // Rows of no pixels take no bytes, so any count of them passes the size
+    // check; there is nothing to read in them.
+    if (layout.width == 0) return;
     const std::size_t stride = Stride(layout);
     for (std::uint32_t stored = 0; stored < layout.height; ++stored) {
       const unsigned char* in = data_ + layout.pixelOffset + stored * stride;
@@ -289,7 +292,7 @@ std::vector<unsigned char> EncodeBitmap(const TBitmap& bitmap) {
       entry[2] = static_cast<unsigned char>(RedOf(c));
     }
   }
-  for (std::uint32_t y = 0; y < bitmap.Height(); ++y) {
+  for (std::uint32_t y = 0; y < bitmap.Height() && bitmap.Width() != 0; ++y) {
     const unsigned char* row = bitmap.Row(y);
     std::copy(row, row + bitmap.RowBytes(), p + pixelOffset + std::size_t{bitmap.Height() - 1 - y} * stride);
   }

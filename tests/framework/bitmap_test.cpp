@@ -147,6 +147,10 @@ TEST(BitmapFile, HeadersThatLieAboutSizesAreRefusedBeforeAllocating) {
   EXPECT_THROW(DecodeBitmap(file.data(), file.size()), EInvalidGraphic);
   StoreU32(&file.at(14), 0xFFFFFFF0);  // information header size
   EXPECT_THROW(DecodeBitmap(file.data(), file.size()), EInvalidGraphic);
+  // No pixels in millions of rows: read at once, as the empty bitmap it is.
+  file = EncodeBitmap(TBitmap(PixelFormat::pf8bit, 0, 0));
+  StoreU32(&file.at(22), 0x01000000);
+  EXPECT_EQ(DecodeBitmap(file.data(), file.size()).Height(), 0x01000000u);
   test::TempDir dir;
   test::WriteFileBytes(dir / "bad.bmp", "BM nonsense");
   try {
