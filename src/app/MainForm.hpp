@@ -46,6 +46,10 @@ class TMainForm {
  private:
   void EnableListCommands(bool enabled);
   void RunEntries();
+  // Removes the group opened at groupStart when it logged no target line.
+  void DropEmptyGroup(std::size_t groupStart);
+  // Writes result.log for an extraction run that logged anything.
+  void SaveJobLog();
   void FinishRun();
 
   TWindowPort& window_;
