@@ -24,6 +24,7 @@ struct Fault {
 
 Fault writes;
 Fault reads;
+std::atomic<void (*)(std::uint64_t)> writeHook{nullptr};
 
 }  // namespace
 
@@ -31,7 +32,12 @@ void FailWrite(std::uint64_t nth, int error) { writes.Arm(nth, error); }
 void FailRead(std::uint64_t nth, int error) { reads.Arm(nth, error); }
 std::uint64_t Writes() { return writes.count; }
 std::uint64_t Reads() { return reads.count; }
-int BeforeWrite() { return writes.Next(); }
+void OnWrite(void (*hook)(std::uint64_t n)) { writeHook = hook; }
+int BeforeWrite() {
+  const int error = writes.Next();
+  if (auto* hook = writeHook.load()) hook(writes.count);
+  return error;
+}
 int BeforeRead() { return reads.Next(); }
 
 }  // namespace trovex::faults

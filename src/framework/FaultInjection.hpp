@@ -11,6 +11,9 @@ namespace trovex::faults {
 // nth counts from 1; 0 turns the fault off. Both restart the count.
 void FailWrite(std::uint64_t nth, int error);
 void FailRead(std::uint64_t nth, int error);
+// Calls hook with the count of every write from now on, before the write is
+// made (nullptr: none); a test may end the process there.
+void OnWrite(void (*hook)(std::uint64_t n));
 // Writes and reads made since the last FailWrite or FailRead.
 std::uint64_t Writes();
 std::uint64_t Reads();

@@ -51,8 +51,11 @@ TFileStream::TFileStream(const std::string& path, FileMode mode) : path_(path) {
       ::access(path.c_str(), R_OK) == 0) {
     throw EStreamError("Cannot write to " + path + ": it is read-only");
   }
-  if (fd_ < 0) throw EFOpenError(path);
   struct stat info {};
+  if (fd_ < 0 && ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    throw EStreamError(path + " is not a regular file");
+  }
+  if (fd_ < 0) throw EFOpenError(path);
   const bool stated = ::fstat(fd_, &info) == 0;
   // A file without write permission is not written even where the process
   // could (as the superuser can).
