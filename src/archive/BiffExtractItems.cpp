@@ -26,12 +26,22 @@ void TItemWriter::Write(std::uint32_t index, const char* kindWord, const char* f
     TSafeOutput output(target);
     output.CopyFromAt(archive_, static_cast<std::int64_t>(offset), length);
     output.Commit();
+    std::lock_guard lock(unreported_.mutex);
+    unreported_.paths.insert(target);
   };
   auto report = [this, index, kindWord, target] {
+    {
+      std::lock_guard lock(unreported_.mutex);
+      unreported_.paths.erase(target);
+    }
     run_.Result(ItemLabel(index) + " extracted sucessfully.");
     run_.JobLog.Add(TargetLine(kindWord, index, target));
   };
   pipeline_.Submit({std::move(copy), std::move(report)});
+}
+
+TItemWriter::TUnreported::~TUnreported() {
+  for (const std::string& path : paths) DeleteFile(path);
 }
 
 void TItemWriter::Skip(std::uint32_t index, const std::string& reason) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <set>
 #include <string>
 
@@ -32,6 +33,15 @@ class TItemWriter {
   const TFileStream& archive_;
   const std::string archivePath_;
   std::set<std::string> folders_;  // folders known to exist
+  // Files complete on disk but not reported yet. When a failure ends the
+  // run, the items after it may be complete already: they are removed, so
+  // that every file left is one the run reported and logged. Declared before
+  // the pipeline, so that it goes after the pipeline's last job.
+  struct TUnreported {
+    std::mutex mutex;
+    std::set<std::string> paths;
+    ~TUnreported();
+  } unreported_;
   TOrderedPipeline pipeline_;
 };
 
