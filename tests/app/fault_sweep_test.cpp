@@ -1,7 +1,8 @@
 // Every write of a small run of each kind of output fails in turn, with a
-// full disk or a failing device: the run ends with a message naming the file
-// and the cause, nothing partial is left under a final name, every output
-// left behind is one the job log names, and the sources are unchanged.
+// full disk or a failing device, and so does every read: the run ends with a
+// message naming the file and the cause, nothing partial is left under a
+// final name, every output left behind is one the job log names, and the
+// sources are unchanged.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -54,6 +55,7 @@ class FaultSweep : public ::testing::Test {
   }
   void TearDown() override {
     faults::FailWrite(0, 0);
+    faults::FailRead(0, 0);
     SetCurrentDirectory(previousDir);
   }
 
@@ -78,26 +80,33 @@ class FaultSweep : public ::testing::Test {
     return message;
   }
 
-  // The sweep: a clean run counts the writes, then the run is repeated with
-  // each write failing. restore puts the sources back before every run.
+  // The sweep: a clean run counts the writes (or reads), then the run is
+  // repeated with each failing. restore puts the sources back before every run.
   void Sweep(int filter, const std::vector<std::string>& inputs, const std::function<void()>& restore = [] {}) {
+    SweepTransfers(filter, inputs, restore, true);
+    SweepTransfers(filter, inputs, restore, false);
+  }
+  void SweepTransfers(int filter, const std::vector<std::string>& inputs, const std::function<void()>& restore,
+                      bool writing) {
+    const auto fail = writing ? faults::FailWrite : faults::FailRead;
     const std::string out = dir / "out";
     restore();
     const Files sources = Snapshot(dir / "game");
-    faults::FailWrite(0, 0);
+    fail(0, 0);
     ASSERT_EQ(Run(filter, inputs, out), "");
-    const std::uint64_t writes = faults::Writes();
+    const std::uint64_t writes = writing ? faults::Writes() : faults::Reads();
     const Files complete = Snapshot(out);
     const Files edited = Snapshot(dir / "game");
     ASSERT_GT(writes, 0u);
     for (std::uint64_t n = 1; n <= writes; ++n) {
       restore();
       const int error = n % 2 ? ENOSPC : EIO;
-      faults::FailWrite(n, error);
+      fail(n, error);
       const std::string message = Run(filter, inputs, out);
-      faults::FailWrite(0, 0);
-      SCOPED_TRACE("write " + std::to_string(n) + " of " + std::to_string(writes) + ": " + message);
-      EXPECT_EQ(message.rfind("Cannot write to " + dir.path() + "/", 0), 0u);
+      fail(0, 0);
+      SCOPED_TRACE((writing ? "write " : "read ") + std::to_string(n) + " of " + std::to_string(writes) + ": " +
+                   message);
+      EXPECT_EQ(message.rfind((writing ? "Cannot write to " : "Cannot read from ") + dir.path() + "/", 0), 0u);
       EXPECT_NE(message.find(std::string(": ") + std::strerror(error)), std::string::npos);
       const Files left = Snapshot(out);
       // Without a job log (its own write failed) the items stay unlogged.
