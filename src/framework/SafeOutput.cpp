@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -123,6 +124,16 @@ void TSafeOutput::Commit() {
     ::unlink(tempPath_.c_str());
     throw EFCreateError(finalPath_);
   }
+}
+
+void TSafeOutput::RequireSpace(std::uint64_t bytes) const {
+  struct statvfs space {};
+  if (::fstatvfs(Handle(), &space) != 0) return;  // nothing known: the writes will tell
+  const std::uint64_t free = std::uint64_t{space.f_bavail} * space.f_frsize;
+  if (bytes <= free) return;
+  throw EStreamError(Format("Cannot write to %s: it needs %llu bytes, the file system has %llu free",
+                            finalPath_.c_str(), static_cast<unsigned long long>(bytes),
+                            static_cast<unsigned long long>(free)));
 }
 
 void WriteWholeFile(const std::string& path, const std::string& bytes) {

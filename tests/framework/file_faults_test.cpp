@@ -92,5 +92,14 @@ TEST(SafeOutput, ReplacementRemovesTemporariesOfDeadProcesses) {
   EXPECT_TRUE(PathExists(other));
 }
 
+TEST(SafeOutput, RequireSpaceRefusesWhatTheFileSystemCannotHold) {
+  test::TempDir dir;
+  TSafeOutput out(dir / "big.bif");
+  out.RequireSpace(1 << 20);
+  const std::string message = MessageOf([&] { out.RequireSpace(std::uint64_t{1} << 62); });
+  EXPECT_EQ(message.rfind("Cannot write to " + (dir / "big.bif") + ": it needs 4611686018427387904 bytes, the file "
+                          "system has ", 0), 0u) << message;
+}
+
 }  // namespace
 }  // namespace trovex
