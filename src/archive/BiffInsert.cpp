@@ -149,7 +149,12 @@ class ArchiveRebuild {
     run_.Pump();
     plan_.assign(tables_.files.size(), Planned{});
     if (!Settle()) return index_;
-    const bool written = changed_ ? WriteRebuilt(out) : WriteCopy(out);
+    // The new archive's size is known before its first byte: too large an
+    // archive, or one the disk cannot hold, is refused with nothing written.
+    auto size = static_cast<std::uint64_t>(source_.Size());
+    const std::string tables = changed_ ? NewTables(size) : std::string();
+    out.RequireSpace(size);
+    const bool written = changed_ ? WriteRebuilt(out, tables, size) : WriteCopy(out);
     if (!written) return index_;
     out.Commit();
     for (const auto& line : results_) run_.Result(line);
@@ -259,9 +264,8 @@ class ArchiveRebuild {
     return std::string(reinterpret_cast<const char*>(bytes.Data()), bytes.Bytes().size());
   }
 
-  bool WriteRebuilt(TFileStream& out) {
-    std::uint64_t end = 0;
-    const std::string tables = NewTables(end);
+  // tables are the new header and tables, end the new archive's size.
+  bool WriteRebuilt(TFileStream& out, const std::string& tables, std::uint64_t end) {
     out.WriteText(tables);
     std::uint64_t written = tables.size();
     CopyRun copies(source_, out);
