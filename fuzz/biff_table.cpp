@@ -1,6 +1,6 @@
-// The header and file table of a plain archive, read as extraction and
-// insertion read them. A table that reads back writes back to the same
-// bytes, and an entry whose data is said to lie inside the file does.
+// The header, file table and tile table of a plain archive, read as
+// extraction and insertion read them. Tables that read back write back to
+// the same bytes, and an entry whose data is said to lie inside the file does.
 #include "FuzzCheck.hpp"
 #include "archive/BiffFormat.hpp"
 
@@ -29,6 +29,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (EntryDataInside(entry, size)) {
       fuzz::Require(std::uint64_t{entry.dataOffset} + entry.dataSize <= size, "inside data lies inside");
     }
+  }
+  std::vector<BiffTileEntry> tiles;
+  try {
+    tiles = ReadBiffTileTable(archive, header, "fuzz.bif");
+  } catch (const EFormatError&) {
+    fuzz::Require(header.TablesEnd() > size, "only a tile table beyond the end is refused");
+    return 0;
+  }
+  written.Clear();
+  for (const BiffTileEntry& tile : tiles) WriteBiffTileEntry(written, tile);
+  fuzz::Require(header.TablesEnd() <= size && written.Bytes().size() == header.TablesEnd() - header.TileTableOffset(),
+                "the tile table lies inside the file");
+  fuzz::Require(std::equal(written.Bytes().begin(), written.Bytes().end(), data + header.TileTableOffset()),
+                "the tile table writes back");
+  for (const BiffTileEntry& tile : tiles) {
+    if (TileDataInside(tile, size)) fuzz::Require(tile.dataOffset + tile.DataSize() <= size, "inside tiles lie inside");
   }
   return 0;
 }
