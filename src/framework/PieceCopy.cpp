@@ -36,6 +36,13 @@ TPieceCopy::~TPieceCopy() {
 }
 
 void TPieceCopy::Add(std::int64_t offset, std::int64_t count) {
+  if (count <= 0) return;
+  if (held_ == 0) destEnd_ = dest_.Position();
+  if (slots_ < SlotsFor(kPage) || count >= kPipeSize || (offset - destEnd_) % kPage == 0) {
+    Drain();
+    return CopyDirectly(offset, count);
+  }
+  destEnd_ += count;
   auto at = static_cast<loff_t>(offset);
   while (count > 0) {
     if (slots_ < SlotsFor(kPage)) return CopyDirectly(at, count);

@@ -7,12 +7,15 @@
 
 namespace trovex {
 
-// The pieces pass through a pipe and leave it for the destination in writes
-// of up to a megabyte, so that many short pieces, and pieces that sit
-// at another place in a page than their copy, cost the kernel about as much
-// as one long copy (a kernel copy per piece writes each page of the copy in
-// two halves and pays a file write per piece). Where pipes cannot carry
-// them, the pieces are copied one by one.
+// A piece shorter than a megabyte that sits at another place in a page than
+// its copy passes through a pipe and leaves it for the destination in writes
+// of up to a megabyte, so that many such pieces cost the kernel about as
+// much as one long copy (a kernel copy per piece writes each page of the
+// copy in two halves and pays a file write per piece). Longer pieces, and
+// pieces at the same place in a page as their copy, are copied by the kernel
+// directly, which measured faster for them than the pipe. Where pipes cannot
+// carry them, all pieces are copied directly.
+// Nothing else may be written to the destination between Add and Flush.
 class TPieceCopy {
  public:
   // Pieces of source go to dest's position on.
@@ -38,6 +41,7 @@ class TPieceCopy {
   std::int64_t slots_ = 0;  // of the pipe; 0: no pipe
   std::int64_t used_ = 0;   // slots that the pieces in the pipe may take
   std::int64_t held_ = 0;   // bytes in the pipe
+  std::int64_t destEnd_ = 0;  // where the next piece lands, while held_ > 0
 };
 
 }  // namespace trovex

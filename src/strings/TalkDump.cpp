@@ -165,19 +165,36 @@ std::optional<std::uint64_t> IdentifierOf(std::string_view line) {
 }
 
 bool DumpShows(std::string_view edited, std::string_view source) {
+  // Runs without "<" and CR show as they are and are compared whole; a CR
+  // (with the LF behind it) shows as one LF, a token as "<", stars and ">".
   std::size_t at = 0;
-  bool token = false;
-  for (std::size_t i = 0; i < source.size(); ++i) {
-    char shown = source[i];
-    if (shown == '>') token = false;
-    if (token) shown = '*';
-    if (shown == '<') token = true;
-    if (shown == '\r' || shown == '\n') {
-      if (shown == '\r' && i + 1 < source.size() && source[i + 1] == '\n') ++i;
-      shown = '\n';
+  std::size_t s = 0;
+  // The next "<" and CR at or after s, each looked for again once passed.
+  std::size_t nextOpen = source.find('<');
+  std::size_t nextCr = source.find('\r');
+  while (s < source.size()) {
+    if (nextOpen < s) nextOpen = source.find('<', s);
+    if (nextCr < s) nextCr = source.find('\r', s);
+    const std::size_t special = std::min(nextOpen, nextCr);
+    const std::size_t plain = std::min(special, source.size()) - s;
+    if (edited.size() - at < plain || edited.compare(at, plain, source.substr(s, plain)) != 0) return false;
+    at += plain;
+    s += plain;
+    if (s == source.size()) break;
+    if (at == edited.size()) return false;
+    if (source[s] == '\r') {
+      if (edited[at++] != '\n') return false;
+      s += s + 1 < source.size() && source[s + 1] == '\n' ? 2 : 1;
+      continue;
     }
-    if (at == edited.size() || edited[at] != shown) return false;
-    ++at;
+    if (edited[at++] != '<') return false;
+    const std::size_t close = std::min(source.find('>', ++s), source.size());
+    const std::size_t masked = close - s;
+    if (edited.size() - at < masked || edited.substr(at, masked).find_first_not_of('*') != std::string_view::npos) {
+      return false;
+    }
+    at += masked;
+    s = close;
   }
   return at == edited.size();
 }

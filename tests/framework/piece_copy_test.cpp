@@ -12,9 +12,9 @@
 namespace trovex {
 namespace {
 
-// Pieces of every size and page offset, more than the pipe holds at once,
-// land back to back behind what the destination held; bytes written between
-// flushes keep their place.
+// Pieces of every size, at the same place in a page as their copy or not,
+// more than the pipe holds at once, land back to back behind what the
+// destination held; bytes written between flushes keep their place.
 TEST(PieceCopy, PiecesLandBackToBackInOrder) {
   test::TempDir dir;
   std::string source(3 << 20, '\0');
@@ -31,6 +31,11 @@ TEST(PieceCopy, PiecesLandBackToBackInOrder) {
     for (const auto& [offset, count] : pieces) {
       copy.Add(static_cast<std::int64_t>(offset), static_cast<std::int64_t>(count));
       expected += source.substr(offset, count);
+    }
+    for (std::size_t i = 0; i < 40; ++i) {  // pieces in step with their copy, or one byte off it
+      const std::size_t offset = expected.size() % 4096 + 4096 * i + i % 2;
+      copy.Add(static_cast<std::int64_t>(offset), 5000);
+      expected += source.substr(offset, 5000);
     }
     for (std::size_t i = 0; i < 3000; ++i) {  // many one-byte pieces: a slot each
       copy.Add(static_cast<std::int64_t>(i * 997), 1);

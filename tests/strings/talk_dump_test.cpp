@@ -2,6 +2,7 @@
 // putting tokens back.
 #include <gtest/gtest.h>
 
+#include "builders/TalkBuilder.hpp"
 #include "framework/MemoryStream.hpp"
 #include "strings/TalkDump.hpp"
 
@@ -87,6 +88,45 @@ TEST(TalkTokenRestoring, ReplacesMaskedTokensInOrder) {
     EXPECT_EQ(out, std::string("prefix:") + c.result) << c.edited;
     EXPECT_EQ(counts.masked, c.masked) << c.edited;
     EXPECT_EQ(counts.source, c.tokens) << c.edited;
+  }
+}
+
+}  // namespace
+}  // namespace trovex
+
+namespace trovex {
+namespace {
+
+// What the dump shows of a string, as the rebuild reads it back: masked,
+// split at every break kind, lines joined with LF.
+std::string ShownText(std::string_view source) {
+  std::string masked;
+  AppendMasked(masked, source);
+  std::string shown;
+  for (std::size_t i = 0; i < masked.size(); ++i) {
+    if (masked[i] == '\r' && i + 1 < masked.size() && masked[i + 1] == '\n') ++i;
+    shown += masked[i] == '\r' ? '\n' : masked[i];
+  }
+  return shown;
+}
+
+// An untouched entry is recognised whatever its breaks, tokens and blank
+// lines; any one-byte change to it is not.
+TEST(TalkDumpShows, RecognisesExactlyTheUntouchedText) {
+  build::Random random(31);
+  std::vector<std::string> sources = {"", "a", "\r\n", "\r\r\n\n", "<", "<\r\n>", "x<ab", "<a<b>c>", "a>b", "<>"};
+  for (int i = 0; i < 300; ++i) sources.push_back(build::RandomTalkString(random, 30));
+  for (int i = 0; i < 30; ++i) sources.push_back(build::ParagraphText(random, 3));
+  for (const auto& source : sources) {
+    const std::string shown = ShownText(source);
+    EXPECT_TRUE(DumpShows(shown, source)) << source;
+    EXPECT_FALSE(DumpShows(shown + "x", source)) << source;
+    for (std::size_t at = 0; at < shown.size(); ++at) {
+      std::string changed = shown;
+      changed[at] = changed[at] == '*' ? 'x' : '*';
+      EXPECT_FALSE(DumpShows(changed, source)) << source << " at " << at;
+      EXPECT_FALSE(DumpShows(shown.substr(0, at) + shown.substr(at + 1), source)) << source << " at " << at;
+    }
   }
 }
 

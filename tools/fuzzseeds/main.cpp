@@ -29,7 +29,10 @@ std::vector<BiffItem> SmallItems() {
 }
 
 std::vector<std::string> BiffTables() {
-  return {MakeBiff(SmallItems()), MakeBiff({}), MakeBiff(SmallItems(), 2), MakeBiffDirectory({{4, 1000}, {1, 20}})};
+  const std::vector<BiffTileSet> tiles = {{2, 16, MakeTileData(2, 16, 1)}};
+  return {MakeBiff(SmallItems()), MakeBiff({}), MakeBiff(SmallItems(), 2), MakeBiffDirectory({{4, 1000}, {1, 20}}),
+          MakeBiff(SmallItems(), tiles, {.tablesAtEnd = true, .maxPadding = 4}),
+          MakeBiff(SmallItems(), tiles, {.tablesAtEnd = false, .maxPadding = 0})};
 }
 
 std::vector<std::string> CompressedArchives() {
