@@ -164,6 +164,29 @@ std::optional<std::uint64_t> IdentifierOf(std::string_view line) {
   return number;
 }
 
+bool DumpShows(std::string_view edited, std::string_view source) {
+  std::size_t at = 0;
+  bool token = false;
+  for (std::size_t i = 0; i < source.size(); ++i) {
+    char shown = source[i];
+    if (shown == '>') token = false;
+    if (token) shown = '*';
+    if (shown == '<') token = true;
+    if (shown == '\r' || shown == '\n') {
+      if (shown == '\r' && i + 1 < source.size() && source[i + 1] == '\n') ++i;
+      shown = '\n';
+    }
+    if (at == edited.size() || edited[at] != shown) return false;
+    ++at;
+  }
+  return at == edited.size();
+}
+
+bool BreaksWithCrLf(std::string_view text) {
+  const std::size_t brk = text.find_first_of("\r\n");
+  return brk != std::string_view::npos && text.substr(brk, 2) == "\r\n";
+}
+
 bool MayHoldTokens(std::string_view edited) {
   return edited.find('<') != std::string_view::npos && edited.find('>') != std::string_view::npos;
 }

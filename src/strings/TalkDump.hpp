@@ -32,6 +32,14 @@ void AppendDumpEntry(std::string& out, std::uint32_t index, std::string_view tex
 // largest 64-bit value, which no entry has.
 std::optional<std::uint64_t> IdentifierOf(std::string_view line);
 
+// True when edited (an entry's lines joined with LF) is what the dump shows
+// for the source string: its text masked, every CR LF, lone CR and lone LF
+// one line break.
+bool DumpShows(std::string_view edited, std::string_view source);
+
+// True when the first line break of text is CR LF.
+bool BreaksWithCrLf(std::string_view text);
+
 // What token restoring found in one entry.
 struct TokenCounts {
   std::size_t masked = 0;  // masked tokens in the edited text
