@@ -191,8 +191,6 @@ void TMainForm::BProcessClick() {
     ShowInputType();
     throw;
   }
-  EnableRunCommands(true);
-  ShowInputType();
 }
 
 // Total moves as entries finish: after entry i of n it shows (i + 1) x 100 / n,
@@ -229,6 +227,8 @@ void TMainForm::FinishRun() {
     if (totalBytes_ != 0) window_.AppendResult("Total " + std::to_string(totalBytes_) + " bytes extracted.");
     run_.JobLog.SaveToFile(run_.OutputPath("result.log"));
   }
+  EnableRunCommands(true);
+  ShowInputType();
   window_.ShowMessage(run_.StopRequested() ? kStoppedText : kCompleteText, kProcessCaption);
 }
 
