@@ -195,8 +195,6 @@ void TMainForm::BProcessClick() {
     ShowInputType();
     throw;
   }
-  EnableRunCommands(true);
-  ShowInputType();
 }
 
 // Total moves as entries finish: after entry i of n it shows (i + 1) x 100 / n,
@@ -249,6 +247,8 @@ void TMainForm::SaveJobLog() {
 
 void TMainForm::FinishRun() {
   SaveJobLog();
+  EnableRunCommands(true);
+  ShowInputType();
   window_.ShowMessage(run_.StopRequested() ? kStoppedText : kCompleteText, kProcessCaption);
 }
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <csignal>
 
 #include "app/MainForm.hpp"
@@ -12,23 +13,6 @@
 namespace trovex {
 
 namespace {
-
-// Takes the value of an option given as "--name VALUE" or "--name=VALUE".
-bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name, std::string& value,
-               std::string& problem) {
-  const std::string& arg = args[i];
-  if (arg.rfind(name + "=", 0) == 0) {
-    value = arg.substr(name.size() + 1);
-    return true;
-  }
-  if (arg != name) return false;
-  if (i + 1 >= args.size()) {
-    problem = name + " needs a value";
-    return true;
-  }
-  value = args[++i];
-  return true;
-}
 
 std::string TypeWords() {
   std::string words;
@@ -48,42 +32,54 @@ void InstallInterruptHandler() {
 
 }  // namespace
 
+namespace {
+
+// --help and --version answer before anything else is looked at, as long as
+// they come before "--".
+std::optional<CliAction> ActionOf(const std::vector<std::string>& args) {
+  for (const std::string& arg : args) {
+    if (arg == "--") break;
+    if (arg == "--help" || arg == "-h") return CliAction::Help;
+    if (arg == "--version") return CliAction::Version;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CliOptions options;
-  std::string problem;
+  if (const auto action = ActionOf(args)) {
+    options.action = *action;
+    return {options, ""};
+  }
   std::string type;
   std::string kinds;
-  bool typeGiven = false;
-  bool onlyFiles = false;
-  for (std::size_t i = 0; i < args.size() && problem.empty(); ++i) {
-    const std::string& arg = args[i];
-    if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
-      options.files.push_back(arg);
-    } else if (arg == "--") {
-      onlyFiles = true;
-    } else if (arg == "--help" || arg == "-h") {
-      options.action = CliAction::Help;
-      return {options, ""};
-    } else if (arg == "--version") {
-      options.action = CliAction::Version;
-      return {options, ""};
-    } else if (TakeValue(args, i, "--type", type, problem)) {
-      typeGiven = true;
-    } else if (TakeValue(args, i, "--output", options.output, problem)) {
-    } else if (TakeValue(args, i, "--kinds", kinds, problem)) {
-      const auto parsed = ParseKinds(kinds);
-      if (!parsed) problem = "unknown kind in '" + kinds + "' (kinds: wav, bmp, mve, image, mos)";
-      else options.kinds = *parsed;
-    } else {
-      problem = "unknown option " + arg;
-    }
+  CLI::App app("trovex-cli");
+  app.set_help_flag();
+  // An option given twice takes its last value.
+  const auto last = CLI::MultiOptionPolicy::TakeLast;
+  CLI::Option* typeOption = app.add_option("--type", type)->multi_option_policy(last);
+  CLI::Option* outputOption = app.add_option("--output", options.output)->multi_option_policy(last);
+  CLI::Option* kindsOption = app.add_option("--kinds", kinds)->multi_option_policy(last);
+  app.add_option("FILE", options.files);
+  // CLI11 takes the arguments last first.
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& error) {
+    return {std::nullopt, error.what()};
   }
-  if (problem.empty() && !typeGiven) problem = "--type is required";
-  if (problem.empty() && (options.filterIndex = FilterIndexOfCliName(type)) == 0)
-    problem = "unknown type '" + type + "' (types: " + TypeWords() + ")";
-  if (problem.empty() && options.output.empty()) problem = "--output is required";
-  if (problem.empty() && options.files.empty()) problem = "no FILE given";
-  if (!problem.empty()) return {std::nullopt, problem};
+  if (typeOption->count() == 0) return {std::nullopt, "--type is required"};
+  options.filterIndex = FilterIndexOfCliName(type);
+  if (options.filterIndex == 0) return {std::nullopt, "unknown type '" + type + "' (types: " + TypeWords() + ")"};
+  if (outputOption->count() == 0 || options.output.empty()) return {std::nullopt, "--output is required"};
+  if (kindsOption->count() != 0) {
+    const auto parsed = ParseKinds(kinds);
+    if (!parsed) return {std::nullopt, "unknown kind in '" + kinds + "' (kinds: wav, bmp, mve, image, mos)"};
+    options.kinds = *parsed;
+  }
+  if (options.files.empty()) return {std::nullopt, "no FILE given"};
   return {options, ""};
 }
 

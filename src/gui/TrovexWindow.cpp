@@ -48,7 +48,9 @@ void TTrovexWindow::WireCommands() {
   }
   connect(controls_.SaveLog, &QPushButton::clicked, this, [this] { Invoke(&TMainForm::SaveLogClick); });
   connect(controls_.Stop, &QPushButton::clicked, this, [this] { Invoke(&TMainForm::StopClick); });
-  for (QAction* kind : controls_.KindActions) connect(kind, &QAction::toggled, this, [this] { ApplyKinds(); });
+  for (QAction* kind : controls_.KindActions) {
+    connect(kind, &QAction::toggled, this, [this] { TSettings().RememberKinds(ApplyKinds()); });
+  }
   // A drop is handled once the drag has ended, so that a question it asks
   // does not run inside the drag.
   connect(controls_.LogList, &TLogList::FilesDropped, this, &TTrovexWindow::AddFiles, Qt::QueuedConnection);
@@ -69,7 +71,7 @@ void TTrovexWindow::RestoreKinds() {
   }
 }
 
-void TTrovexWindow::ApplyKinds() {
+QStringList TTrovexWindow::ApplyKinds() {
   KindSet kinds = 0;
   QStringList names;
   for (std::size_t i = 0; i < controls_.KindActions.size(); ++i) {
@@ -78,7 +80,7 @@ void TTrovexWindow::ApplyKinds() {
     names << kKindNames[i].name;
   }
   form_.Run().ExtractKinds = kinds;
-  TSettings().RememberKinds(names);
+  return names;
 }
 
 void TTrovexWindow::AddFiles(const QStringList& paths) {

@@ -43,7 +43,8 @@ class TTrovexWindow : public QWidget {
  private:
   void WireCommands();
   void RestoreKinds();
-  void ApplyKinds();
+  // Hands the chosen kinds to the run; returns their names.
+  QStringList ApplyKinds();
   void Guarded(const std::function<void()>& action);
 
   TWindowControls controls_;

@@ -23,7 +23,27 @@ TEST(CommandLine, ParsesTypesKindsAndBothOptionForms) {
   EXPECT_EQ(ParseCommandLine({"--type", "key", "--output", "o", "x"}).options->filterIndex, 9);
 }
 
+TEST(CommandLine, KeepsTheContractsCornerCases) {
+  // Options after the files, "=" forms everywhere, the last of a repeated
+  // option, "-" and an empty name as files, names like options after "--".
+  auto parsed = ParseCommandLine({"a.bif", "-", "", "--kinds=bmp", "--output=o", "--type=talk", "--type=biff", "--",
+                                  "--help", "--type"});
+  ASSERT_TRUE(parsed.options) << parsed.problem;
+  EXPECT_EQ(parsed.options->action, CliAction::Run);
+  EXPECT_EQ(parsed.options->filterIndex, 1);
+  EXPECT_EQ(parsed.options->output, "o");
+  EXPECT_EQ(parsed.options->kinds, kindBmp);
+  EXPECT_EQ(parsed.options->files, (std::vector<std::string>{"a.bif", "-", "", "--help", "--type"}));
+  // --help and --version win over anything wrong around them.
+  EXPECT_EQ(ParseCommandLine({"--frobnicate", "--help"}).options->action, CliAction::Help);
+  EXPECT_EQ(ParseCommandLine({"-h"}).options->action, CliAction::Help);
+  EXPECT_EQ(ParseCommandLine({"--type", "zip", "--version"}).options->action, CliAction::Version);
+}
+
 TEST(CommandLine, UsageProblems) {
+  EXPECT_FALSE(ParseCommandLine({"--type", "--output", "o", "a"}).options);
+  EXPECT_FALSE(ParseCommandLine({"--type=biff", "--output=", "a"}).options);
+  EXPECT_FALSE(ParseCommandLine({"--type=biff", "--output=o", "-x", "a"}).options);
   EXPECT_FALSE(ParseCommandLine({"--output", "o", "a"}).options);
   EXPECT_FALSE(ParseCommandLine({"--type", "zip", "--output", "o", "a"}).options);
   EXPECT_FALSE(ParseCommandLine({"--type", "biff", "a"}).options);

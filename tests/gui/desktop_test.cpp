@@ -143,6 +143,17 @@ TEST_F(Window, CommandsHaveShortcutsShownInTheirTooltips) {
   QApplication::setActiveWindow(&window);
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 
+  // Tab runs through list, pane and the two buttons when they are enabled.
+  window.Port().SetButtonEnabled(Button::SaveLog, true);
+  window.Port().SetButtonEnabled(Button::Stop, true);
+  c.LogList->setFocus();
+  for (QWidget* next : std::vector<QWidget*>{c.Results, c.SaveLog, c.Stop}) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+  }
+  window.Port().SetButtonEnabled(Button::SaveLog, false);
+  window.Port().SetButtonEnabled(Button::Stop, false);
+
   test::WriteFileBytes(dir / "A.bif", EmptyBiff());
   openAnswers.push_back({true, kBiffFilter, {dir / "A.bif"}});
   QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);

@@ -1,0 +1,36 @@
+# bash completion for trovex-cli
+_trovex_cli() {
+  local cur prev
+  cur=${COMP_WORDS[COMP_CWORD]}
+  prev=${COMP_WORDS[COMP_CWORD-1]}
+
+  # After "--" every word is a file.
+  local i
+  for ((i = 1; i < COMP_CWORD; i++)); do
+    if [[ ${COMP_WORDS[i]} == "--" ]]; then
+      COMPREPLY=($(compgen -f -- "$cur"))
+      return
+    fi
+  done
+
+  case $prev in
+    --type)
+      COMPREPLY=($(compgen -W "biff talk font wavc mve list log compress key" -- "$cur"))
+      return ;;
+    --output)
+      COMPREPLY=($(compgen -d -- "$cur"))
+      return ;;
+    --kinds)
+      # A comma-separated list: complete the word after the last comma.
+      local done=${cur%"${cur##*,}"}
+      COMPREPLY=($(compgen -P "$done" -W "wav bmp mve image mos" -- "${cur##*,}"))
+      return ;;
+  esac
+
+  if [[ $cur == -* ]]; then
+    COMPREPLY=($(compgen -W "--type --output --kinds --help --version --" -- "$cur"))
+    return
+  fi
+  COMPREPLY=($(compgen -f -- "$cur"))
+}
+complete -o filenames -F _trovex_cli trovex-cli
