@@ -10,6 +10,7 @@
 
 #include "builders/BiffBuilder.hpp"
 #include "builders/Bytes.hpp"
+#include "builders/ImageBuilder.hpp"
 #include "builders/KeyBuilder.hpp"
 #include "builders/TalkBuilder.hpp"
 #include "compress/Zlib.hpp"
@@ -94,6 +95,16 @@ std::vector<std::string> JobLogs() {
           "/out/first/result.log\r\n/out/second/result.log\r\n"};
 }
 
+std::vector<std::string> Bitmaps() { return {MakeBitmap(5, 3, 1), MakeBitmap(1, 1, 2), MakeBitmap(16, 4, 3)}; }
+
+std::vector<std::string> Bams() {
+  BamSpec shared{{{4, 3}, {2, 2, false}, {4, 3, true, 0}}, 0, 5};
+  BamSpec reversed{{{3, 5}, {1, 1}}, 7, 6, true, 4};
+  return {MakeBam(shared), MakeBam(reversed), MakeFont(4, 7)};
+}
+
+std::vector<std::string> Moses() { return {MakeMos(10, 7, 4, 1), MakeMos(8, 8, 8, 2), MakeMos(1, 1, 64, 3)}; }
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -105,7 +116,8 @@ int main(int argc, char** argv) {
       {"biff_table", BiffTables},     {"compressed_biff", CompressedArchives},
       {"compressed_item", CompressedItems}, {"talk_table", TalkTables},
       {"talk_dump", TalkDumps},       {"key_index", KeyInputs},
-      {"job_log", JobLogs},
+      {"job_log", JobLogs},           {"bmp", Bitmaps},
+      {"bam", Bams},                  {"mos", Moses},
   };
   for (const auto& [target, make] : seeds) {
     const std::filesystem::path folder = std::filesystem::path(argv[1]) / target;
