@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/Errors.hpp"
+#include "framework/FaultInjection.hpp"
 
 namespace trovex {
 
@@ -50,6 +51,7 @@ void TPieceCopy::Add(std::int64_t offset, std::int64_t count) {
     // that putting it in never waits for a reader.
     if (slots_ - used_ < SlotsFor(kPage)) Drain();
     const std::int64_t chunk = std::min(count, (slots_ - used_ - 2) * kPage);
+    if (const int fault = faults::BeforeRead()) throw EReadError(source_.Path(), fault);
     const ssize_t moved = ::splice(source_.Handle(), &at, pipe_[1], nullptr, static_cast<std::size_t>(chunk), SPLICE_F_MOVE);
     if (moved > 0) {
       held_ += moved;
@@ -70,6 +72,7 @@ void TPieceCopy::Flush() { Drain(); }
 void TPieceCopy::Drain() {
   used_ = 0;
   while (held_ > 0) {
+    if (const int fault = faults::BeforeWrite()) throw EWriteError(dest_.Path(), fault);
     const ssize_t moved = ::splice(pipe_[0], nullptr, dest_.Handle(), nullptr, static_cast<std::size_t>(held_), SPLICE_F_MOVE);
     if (moved > 0) {
       held_ -= moved;
@@ -80,8 +83,10 @@ void TPieceCopy::Drain() {
       if (got <= 0) throw EReadError();
       dest_.WriteBuffer(buffer.data(), static_cast<std::size_t>(got));
       held_ -= got;
-    } else if (moved == 0 || errno != EINTR) {
+    } else if (moved == 0) {
       throw EWriteError();
+    } else if (errno != EINTR) {
+      throw EWriteError(dest_.Path(), errno);
     }
   }
 }
