@@ -18,6 +18,8 @@ constexpr Maker kMakers[] = {
     {"biff-sounds", trovex::benchdata::MakeBiffSounds},
     {"biff-real", trovex::benchdata::MakeBiffReal},
     {"talk", trovex::benchdata::MakeTalk},
+    {"mve", trovex::benchdata::MakeMovie},
+    {"biff-images", trovex::benchdata::MakeBiffImages},
 };
 
 }  // namespace
@@ -35,6 +37,6 @@ int main(int argc, char** argv) {
       }
     }
   }
-  std::fprintf(stderr, "usage: trovex-benchdata biff-sounds|biff-real|talk OUT ARGS...\n");
+  std::fprintf(stderr, "usage: trovex-benchdata biff-sounds|biff-real|talk|mve|biff-images OUT ARGS...\n");
   return 2;
 }
