@@ -1,6 +1,7 @@
 #include "SoundTrack.hpp"
 
 #include <sndfile.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <memory>
@@ -81,6 +82,13 @@ class WaveOutput {
   unsigned channels_ = 1;
 };
 
+// The WAVE file would replace the movie itself (however the path is spelled).
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat first {}, second {};
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
+}
+
 std::string NoSoundTrack(const std::string& moviePath) { return moviePath + " has no sound track"; }
 
 // The new samples of each stream-0 frame of the chunk, encoded over the old
@@ -106,6 +114,7 @@ bool ReplaceSlots(const AudioFormat& format, Chunk& chunk, const std::vector<Aud
 
 void ExtractTrack(const std::string& moviePath, const std::string& wavePath, Progress& progress) {
   MovieReader reader(moviePath);
+  if (SameFile(moviePath, wavePath)) throw MovieError("Cannot create file " + wavePath);
   AudioTrack track(moviePath);
   std::unique_ptr<WaveOutput> wave;
   std::vector<std::int16_t> samples;
