@@ -3,6 +3,7 @@
 #include "archive/BiffExtract.hpp"
 #include "archive/Key.hpp"
 #include "app/MainForm.hpp"
+#include "imaging/Font.hpp"
 #include "joblog/Replay.hpp"
 #include "sound/MovieSound.hpp"
 #include "sound/Wavc.hpp"
@@ -24,6 +25,7 @@ constexpr DispatchEntry kDispatchTable[] = {
     {fcTalk, ExtractTalk},
     {fcMakeCompressedBiff, MakeCompressedBiff},
     {fcKey, ExtractKey},
+    {fcFont, ExtractFont},
     {fcJobLog, ReplayJobLog},
     {fcProjectList, ReplayJobLog},
     {fcWavc, ConvertWavcToAcm},

@@ -9,6 +9,7 @@
 #include "framework/Errors.hpp"
 #include "framework/MemoryStream.hpp"
 #include "framework/Paths.hpp"
+#include "framework/PieceCopy.hpp"
 #include "framework/SafeOutput.hpp"
 
 namespace trovex {
@@ -89,31 +90,36 @@ std::uint32_t Checked32(std::uint64_t value, const std::string& targetPath) {
   return static_cast<std::uint32_t>(value);
 }
 
-// Unchanged data that lies back to back in the source is copied by one
-// kernel call. A run is cut at 64 MiB, so that progress and the stop mark
-// are never far away.
+// Unchanged data is copied by the kernel, data that lies back to back in the
+// source as one piece. A piece is cut at 64 MiB, so that progress and the
+// stop mark are never far away.
 class CopyRun {
  public:
-  CopyRun(const TFileStream& source, TFileStream& out) : source_(source), out_(out) {}
+  CopyRun(const TFileStream& source, TFileStream& out) : pieces_(source, out) {}
 
   // Queues size bytes from the source's offset to follow what is queued.
   void Add(std::uint64_t offset, std::uint64_t size) {
     if (size == 0) return;
-    if (size_ != 0 && offset != start_ + size_) Flush();
+    if (size_ != 0 && offset != start_ + size_) Cut();
     if (size_ == 0) start_ = offset;
     size_ += size;
-    if (size_ >= kLongestRun) Flush();
+    if (size_ >= kLongestRun) Cut();
   }
+  // Everything queued is in the new archive.
   void Flush() {
-    if (size_ == 0) return;
-    out_.CopyFromAt(source_, static_cast<std::int64_t>(start_), static_cast<std::int64_t>(size_));
-    size_ = 0;
+    Cut();
+    pieces_.Flush();
   }
   static constexpr std::uint64_t kLongestRun = 64u << 20;
 
  private:
-  const TFileStream& source_;
-  TFileStream& out_;
+  void Cut() {
+    if (size_ == 0) return;
+    pieces_.Add(static_cast<std::int64_t>(start_), static_cast<std::int64_t>(size_));
+    size_ = 0;
+  }
+
+  TPieceCopy pieces_;
   std::uint64_t start_ = 0;
   std::uint64_t size_ = 0;
 };
@@ -169,7 +175,12 @@ class ArchiveRebuild {
       if (target->treat == nullptr) continue;
       const Replacement replacement = target->treat(
           {target->path, source_, tables_.files[target->entry], scratch_, run_.ReplayLines, index_});
-      if (replacement.outcome == Outcome::NoFile) continue;
+      if (replacement.outcome == Outcome::NoFile) {
+        if (!replacement.reason.empty()) {
+          results_.push_back(FileNamePart(target->path) + " not inserted: " + replacement.reason + "; the entry keeps its data.");
+        }
+        continue;
+      }
       results_.push_back(FileNamePart(target->path) + " inserted.");
       changed_ = changed_ || replacement.NewBytes();
       plan_[target->entry] = {replacement, std::move(target->path)};

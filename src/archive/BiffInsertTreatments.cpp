@@ -5,8 +5,13 @@
 #include <iterator>
 #include <vector>
 
+#include "archive/BiffImageItems.hpp"
+#include "archive/BiffInsertTargets.hpp"
 #include "compress/Zlib.hpp"
+#include "framework/BitmapFile.hpp"
 #include "framework/Paths.hpp"
+#include "imaging/BamConvert.hpp"
+#include "imaging/MosConvert.hpp"
 
 namespace trovex {
 
@@ -79,16 +84,72 @@ Replacement TreatCompressFile(const TreatmentInput& input) {
   return input.scratch.Built(start);
 }
 
+// What a format error makes of an image entry: it keeps its data, and the
+// results pane says why.
+Replacement KeptBecause(const std::exception& error) { return {Outcome::NoFile, 0, 0, error.what()}; }
+
+// The rebuilt image in the form its entry had, or the stored bytes when the
+// rebuild changed nothing.
+Replacement StoreRebuilt(const TreatmentInput& input, const ImageItemKind& kind, const ImageItem& item,
+                         const std::vector<unsigned char>& old) {
+  if (item.content == old) return {Outcome::Unchanged};
+  TStream& out = input.scratch.Stream();
+  const auto start = static_cast<std::uint64_t>(out.Position());
+  StoreImageItem(out, kind, item);
+  return input.scratch.Built(start);
+}
+
+std::vector<unsigned char> StoredBytes(const TreatmentInput& input) {
+  return ReadEntryBytes(input.archive, input.entry.dataOffset, input.entry.dataSize);
+}
+
+// A BAM whose frames are replaced from the bitmaps that its frame lines name.
+// The entry keeps its data when none of them exists.
+Replacement TreatBam(const TreatmentInput& input) {
+  const std::size_t first = input.next;
+  std::size_t end = first;
+  bool anyBitmap = false;
+  for (; end < input.lines.Count() && IsFrameLine(input.lines.Get(end)); ++end) {
+    anyBitmap = anyBitmap || PathExists(input.lines.Get(end).substr(std::string_view(kFrameLinePrefix).size()));
+  }
+  input.next = end;
+  if (!anyBitmap) return {};
+  try {
+    TBufferDecompressor inflater;
+    ImageItem item = OpenImageItem(StoredBytes(input), kBamItem, inflater);
+    const std::vector<unsigned char> old = item.content;
+    input.next = BitmapsToBamFrames(item.content, input.lines, first);
+    return StoreRebuilt(input, kBamItem, item, old);
+  } catch (const EFormatError& error) {
+    return KeptBecause(error);
+  }
+}
+
+// A MOS whose tiles are rewritten from the named bitmap.
+Replacement TreatMos(const TreatmentInput& input) {
+  if (!PathExists(input.path)) return {};
+  try {
+    TBufferDecompressor inflater;
+    ImageItem item = OpenImageItem(StoredBytes(input), kMosItem, inflater);
+    const std::vector<unsigned char> old = item.content;
+    BitmapToMos(item.content, LoadBitmapFile(input.path));
+    return StoreRebuilt(input, kMosItem, item, old);
+  } catch (const EFormatError& error) {
+    return KeptBecause(error);
+  }
+}
+
 struct TreatmentRow {
   Treatment treatment;
   TreatEntry treat;
 };
 
-// BAM frames (IMAGE) and MOS images join this table with the imaging code.
 constexpr TreatmentRow kTreatEntries[] = {
     {Treatment::Raw, TreatRaw},
     {Treatment::Sound, TreatSound},
     {Treatment::CompressFile, TreatCompressFile},
+    {Treatment::CompressedBam, TreatBam},
+    {Treatment::CompressedMos, TreatMos},
 };
 
 }  // namespace

@@ -9,12 +9,13 @@
 // that get new bytes move anything, and an archive in which no entry gets
 // new bytes is written as an exact copy of its source.
 //
-// A new treatment (IMAGE and MOS rebuilt from bitmaps, for example) is one
-// function of the TreatEntry form and one row of kTreatEntries in the .cpp.
+// A treatment is one function of the TreatEntry form and one row of
+// kTreatEntries in the .cpp; BAM and MOS images are rebuilt from bitmaps so.
 // It decides equality on what the entry holds (for compressed items, the
 // decompressed content, see StoredItemHolds), builds its bytes with
 // scratch.Stream() and returns scratch.Built(start); it may read lines of its
-// own (frame lines) from input.lines, moving input.next past them.
+// own (frame lines) from input.lines, moving input.next past them. A named
+// file it cannot use gives NoFile with the reason.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +40,8 @@ struct Replacement {
   Outcome outcome = Outcome::NoFile;
   std::uint64_t offset = 0;
   std::uint64_t size = 0;
+  // With NoFile: why the named file could not be used, for the results pane.
+  std::string reason = {};
 
   bool NewBytes() const { return outcome == Outcome::NamedFile || outcome == Outcome::Built; }
 };

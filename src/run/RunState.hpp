@@ -31,6 +31,8 @@ struct RunState {
   TWindowPort& Window;
   TStringList JobLog;
   TStringList ReplayLines;
+  // The job log that ReplayLines were read from.
+  std::string ReplayLogPath;
   std::string OutputDir;
   // During replay, the file named by the current "#Source:" line.
   std::unique_ptr<TFileStream> SourceArchive;

@@ -248,8 +248,9 @@ TEST_F(BiffInsertTest, SourceOnLastLineCreatesNothing) {
 }
 
 // Deleted files keep their entry; a target before the current entry (out of
-// order or twice) is consumed unused; targets of unknown or not yet supported
-// kinds are reported and their entries copied; frame lines are passed over.
+// order or twice) is consumed unused; targets of unknown kinds, and an IMAGE
+// target whose entry holds no image, are reported and their entries copied;
+// frame lines are passed over.
 TEST_F(BiffInsertTest, TargetsThatReplaceNothing) {
   const auto items = TenSounds();
   const std::string a = Edited("a.wav", "AAAA"), b = Edited("b.wav", "BBBB"), c = Edited("c.bmp", "CCCC");
@@ -272,7 +273,8 @@ TEST_F(BiffInsertTest, TargetsThatReplaceNothing) {
   }
   EXPECT_EQ(window.results,
             (std::vector<std::string>{"a.wav inserted.", "a.wav not inserted: unknown kind OGG.",
-                                      "Frames Data not inserted: kind IMAGE is not supported.", "c.bmp inserted."}));
+                                      "Frames Data not inserted: unsupported signature \"RIFFX???\"; the entry keeps its data.",
+                                      "c.bmp inserted."}));
 }
 
 TEST_F(BiffInsertTest, IndexBeyondTheTableEndsTheSection) {

@@ -16,6 +16,7 @@ struct Maker {
 
 constexpr Maker kMakers[] = {
     {"biff-sounds", trovex::benchdata::MakeBiffSounds},
+    {"biff-real", trovex::benchdata::MakeBiffReal},
     {"talk", trovex::benchdata::MakeTalk},
     {"mve", trovex::benchdata::MakeMovie},
 };
@@ -35,6 +36,6 @@ int main(int argc, char** argv) {
       }
     }
   }
-  std::fprintf(stderr, "usage: trovex-benchdata biff-sounds|talk|mve OUT ARGS...\n");
+  std::fprintf(stderr, "usage: trovex-benchdata biff-sounds|biff-real|talk|mve OUT ARGS...\n");
   return 2;
 }
