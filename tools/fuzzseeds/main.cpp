@@ -6,11 +6,13 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "builders/BiffBuilder.hpp"
 #include "builders/Bytes.hpp"
 #include "builders/KeyBuilder.hpp"
+#include "builders/MveBuilder.hpp"
 #include "builders/TalkBuilder.hpp"
 #include "compress/Zlib.hpp"
 #include "strings/TalkDump.hpp"
@@ -94,6 +96,27 @@ std::vector<std::string> JobLogs() {
           "/out/first/result.log\r\n/out/second/result.log\r\n"};
 }
 
+// Small movies of every audio format, and one without sound.
+std::vector<std::string> Movies() {
+  std::vector<std::string> movies;
+  for (const auto& [channels, sixteenBit, compressed] :
+       {std::tuple{1u, false, false}, {2u, true, false}, {1u, true, true}, {2u, true, true}}) {
+    MovieSpec spec;
+    spec.channels = channels;
+    spec.sixteenBit = sixteenBit;
+    spec.compressed = compressed;
+    spec.rate = 2205;
+    spec.videoFrames = 2;
+    spec.videoBytes = 8;
+    movies.push_back(MakeMovie(spec, ToneSamples(spec, TrackFrames(spec))));
+  }
+  MovieSpec silent;
+  silent.withSound = false;
+  silent.videoFrames = 1;
+  movies.push_back(MakeMovie(silent, {}));
+  return movies;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -105,7 +128,7 @@ int main(int argc, char** argv) {
       {"biff_table", BiffTables},     {"compressed_biff", CompressedArchives},
       {"compressed_item", CompressedItems}, {"talk_table", TalkTables},
       {"talk_dump", TalkDumps},       {"key_index", KeyInputs},
-      {"job_log", JobLogs},
+      {"job_log", JobLogs},           {"mve_movie", Movies},
   };
   for (const auto& [target, make] : seeds) {
     const std::filesystem::path folder = std::filesystem::path(argv[1]) / target;
