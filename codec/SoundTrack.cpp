@@ -15,9 +15,9 @@
 
 namespace mve {
 
-void Progress::Report(std::int64_t done, std::int64_t total, int from, int to) {
+void Progress::Report(std::int64_t done, std::int64_t total) {
   if (routine_ == nullptr || total <= 0) return;
-  const int position = from + static_cast<int>(done * (to - from) / total);
+  const int position = static_cast<int>(done * 100 / total);
   if (position == last_) return;
   last_ = position;
   routine_(context_, position);
@@ -25,7 +25,9 @@ void Progress::Report(std::int64_t done, std::int64_t total, int from, int to) {
 
 namespace {
 
-const unsigned char* FrameData(const Chunk& chunk, const AudioSlot& slot) {
+// The frame's samples in the chunk, for reading or for writing over.
+template <typename ChunkType>
+auto* FrameData(ChunkType& chunk, const AudioSlot& slot) {
   return &chunk.bytes[chunk.opcodes[slot.opcode].payload + kAudioFrameHeaderBytes];
 }
 
@@ -103,8 +105,7 @@ bool ReplaceSlots(const AudioFormat& format, Chunk& chunk, const std::vector<Aud
     newSamples.resize(oldSamples.size());
     input.Take(slot.frames, newSamples.data());
     if (slot.silent || oldSamples == newSamples) continue;
-    EncodeFrame(format, newSamples.data(), slot.frames,
-                &chunk.bytes[chunk.opcodes[slot.opcode].payload + kAudioFrameHeaderBytes]);
+    EncodeFrame(format, newSamples.data(), slot.frames, FrameData(chunk, slot));
     changed = true;
   }
   return changed;
