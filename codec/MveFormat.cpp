@@ -108,13 +108,34 @@ MovieReader::MovieReader(const std::string& path) : path_(path) {
   file_ = std::fopen(path.c_str(), "rb");
   if (file_ == nullptr) throw MovieError("Cannot open file " + path);
   std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
-  if (std::fseek(file_, 0, SEEK_END) != 0 || (size_ = std::ftell(file_)) < 0 || std::fseek(file_, 0, SEEK_SET) != 0) {
-    throw MovieError("Cannot read file " + path);
+  Start();
+}
+
+MovieReader::MovieReader(std::FILE* file, const std::string& path) : path_(path), file_(file) {
+  if (file_ == nullptr) throw MovieError("Cannot open file " + path);
+  Start();
+}
+
+// Measures the file and checks its header. The file is closed when that
+// fails, since the destructor of an unfinished object does not run.
+void MovieReader::Start() {
+  try {
+    CheckHeader();
+  } catch (...) {
+    std::fclose(file_);
+    file_ = nullptr;
+    throw;
   }
-  if (size_ < static_cast<std::int64_t>(kHeaderBytes)) throw MovieError(path + " is not a movie");
+}
+
+void MovieReader::CheckHeader() {
+  if (std::fseek(file_, 0, SEEK_END) != 0 || (size_ = std::ftell(file_)) < 0 || std::fseek(file_, 0, SEEK_SET) != 0) {
+    throw MovieError("Cannot read file " + path_);
+  }
+  if (size_ < static_cast<std::int64_t>(kHeaderBytes)) throw MovieError(path_ + " is not a movie");
   ReadExact(header_, kHeaderBytes);
   if (std::memcmp(header_, kSignature, kSignatureBytes) != 0 || Load16(header_ + kSignatureBytes) != kSignatureWord) {
-    throw MovieError(path + " is not a movie");
+    throw MovieError(path_ + " is not a movie");
   }
 }
 

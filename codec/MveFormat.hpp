@@ -100,6 +100,9 @@ class AudioTrack {
 class MovieReader {
  public:
   explicit MovieReader(const std::string& path);
+  // Reads an open file (a file in memory, say), named path in messages. The
+  // reader closes it.
+  MovieReader(std::FILE* file, const std::string& path);
   ~MovieReader();
   MovieReader(const MovieReader&) = delete;
   MovieReader& operator=(const MovieReader&) = delete;
@@ -116,6 +119,8 @@ class MovieReader {
 
  private:
   void ReadExact(void* buffer, std::size_t count);
+  void Start();
+  void CheckHeader();
 
   std::string path_;
   std::FILE* file_ = nullptr;

@@ -1,6 +1,7 @@
 #include "SoundTrack.hpp"
 
 #include <sndfile.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <memory>
@@ -14,9 +15,9 @@
 
 namespace mve {
 
-void Progress::Report(std::int64_t done, std::int64_t total, int from, int to) {
+void Progress::Report(std::int64_t done, std::int64_t total) {
   if (routine_ == nullptr || total <= 0) return;
-  const int position = from + static_cast<int>(done * (to - from) / total);
+  const int position = static_cast<int>(done * 100 / total);
   if (position == last_) return;
   last_ = position;
   routine_(context_, position);
@@ -24,7 +25,9 @@ void Progress::Report(std::int64_t done, std::int64_t total, int from, int to) {
 
 namespace {
 
-const unsigned char* FrameData(const Chunk& chunk, const AudioSlot& slot) {
+// The frame's samples in the chunk, for reading or for writing over.
+template <typename ChunkType>
+auto* FrameData(ChunkType& chunk, const AudioSlot& slot) {
   return &chunk.bytes[chunk.opcodes[slot.opcode].payload + kAudioFrameHeaderBytes];
 }
 
@@ -81,6 +84,13 @@ class WaveOutput {
   unsigned channels_ = 1;
 };
 
+// The WAVE file would replace the movie itself (however the path is spelled).
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat first {}, second {};
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
+}
+
 std::string NoSoundTrack(const std::string& moviePath) { return moviePath + " has no sound track"; }
 
 // The new samples of each stream-0 frame of the chunk, encoded over the old
@@ -95,8 +105,7 @@ bool ReplaceSlots(const AudioFormat& format, Chunk& chunk, const std::vector<Aud
     newSamples.resize(oldSamples.size());
     input.Take(slot.frames, newSamples.data());
     if (slot.silent || oldSamples == newSamples) continue;
-    EncodeFrame(format, newSamples.data(), slot.frames,
-                &chunk.bytes[chunk.opcodes[slot.opcode].payload + kAudioFrameHeaderBytes]);
+    EncodeFrame(format, newSamples.data(), slot.frames, FrameData(chunk, slot));
     changed = true;
   }
   return changed;
@@ -106,6 +115,7 @@ bool ReplaceSlots(const AudioFormat& format, Chunk& chunk, const std::vector<Aud
 
 void ExtractTrack(const std::string& moviePath, const std::string& wavePath, Progress& progress) {
   MovieReader reader(moviePath);
+  if (SameFile(moviePath, wavePath)) throw MovieError("Cannot create file " + wavePath);
   AudioTrack track(moviePath);
   std::unique_ptr<WaveOutput> wave;
   std::vector<std::int16_t> samples;

@@ -13,8 +13,8 @@ namespace mve {
 class Progress {
  public:
   Progress(MveProgressRoutine routine, void* context) : routine_(routine), context_(context) {}
-  // Work done of total, shown within the band [from, to] of the bar.
-  void Report(std::int64_t done, std::int64_t total, int from = 0, int to = 100);
+  // Work done of total.
+  void Report(std::int64_t done, std::int64_t total);
 
  private:
   MveProgressRoutine routine_;

@@ -68,7 +68,7 @@ std::string InputTypeText(std::uint8_t formatCode) {
 }
 
 const InputType* InputTypeOfPath(const std::string& path) {
-  const std::string name = FileNamePart(path);
+  const std::string name = FileNamePart(path);  // the view below points into it
   const std::string_view extension = ExtensionOf(name);
   if (extension.empty()) return nullptr;
   for (const InputType& type : kInputTypes) {

@@ -76,6 +76,12 @@ TEST_F(DamagedMovieTest, RefusesWhatIsNoMovieOrHasNoSound) {
   EXPECT_EQ(Refusal(build::MakeMovie(silent, {})), dir / "M.MVE" + " has no sound track");
 }
 
+TEST_F(DamagedMovieTest, RefusesToWriteTheTrackOverTheMovie) {
+  test::WriteFileBytes(dir / "M.wav", good);
+  EXPECT_THROW(mve::ExtractTrack(dir / "M.wav", dir / "./M.wav", progress), mve::MovieError);
+  EXPECT_EQ(test::ReadFileBytes(dir / "M.wav"), good);
+}
+
 TEST_F(DamagedMovieTest, RefusesLengthsPastTheEnd) {
   std::string chunk = good;
   chunk[mve::kHeaderBytes + 1] = static_cast<char>(0x7F);

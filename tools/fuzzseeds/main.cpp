@@ -7,12 +7,14 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "builders/BiffBuilder.hpp"
 #include "builders/Bytes.hpp"
 #include "builders/ImageBuilder.hpp"
 #include "builders/KeyBuilder.hpp"
+#include "builders/MveBuilder.hpp"
 #include "builders/TalkBuilder.hpp"
 #include "compress/Zlib.hpp"
 #include "framework/BitmapFile.hpp"
@@ -139,6 +141,27 @@ std::vector<std::string> Moses() { return {MakeMos(70, 10, 64, 1), MakeMos(3, 5,
 
 std::vector<std::string> Fonts() { return {MakeFont(3, 1), MakeFont(1, 2)}; }
 
+// Small movies of every audio format, and one without sound.
+std::vector<std::string> Movies() {
+  std::vector<std::string> movies;
+  for (const auto& [channels, sixteenBit, compressed] :
+       {std::tuple{1u, false, false}, {2u, true, false}, {1u, true, true}, {2u, true, true}}) {
+    MovieSpec spec;
+    spec.channels = channels;
+    spec.sixteenBit = sixteenBit;
+    spec.compressed = compressed;
+    spec.rate = 2205;
+    spec.videoFrames = 2;
+    spec.videoBytes = 8;
+    movies.push_back(MakeMovie(spec, ToneSamples(spec, TrackFrames(spec))));
+  }
+  MovieSpec silent;
+  silent.withSound = false;
+  silent.videoFrames = 1;
+  movies.push_back(MakeMovie(silent, {}));
+  return movies;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -153,7 +176,7 @@ int main(int argc, char** argv) {
       {"job_log", JobLogs},
       {"bmp_file", Bitmaps},          {"glyph_sheet", [] { return std::vector<std::string>{BitmapFile(SmallSheet())}; }},
       {"bam_image", Bams},            {"mos_image", Moses},
-      {"font_sheet", Fonts},
+      {"font_sheet", Fonts},          {"mve_movie", Movies},
   };
   for (const auto& [target, make] : seeds) {
     const std::filesystem::path folder = std::filesystem::path(argv[1]) / target;
