@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -51,6 +52,28 @@ OutputFile::~OutputFile() {
 
 void OutputFile::Write(const void* bytes, std::size_t count) {
   if (std::fwrite(bytes, 1, count, stream_) != count) throw MovieError("Cannot write file " + finalPath_);
+}
+
+void OutputFile::CopyFrom(const std::string& path, std::int64_t count) {
+  const int source = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (source < 0) throw MovieError("Cannot open file " + path);
+  bool copied = std::fflush(stream_) == 0;
+  loff_t from = 0;
+  while (copied && count > 0) {
+    const ssize_t done = ::copy_file_range(source, &from, fd_, nullptr, static_cast<std::size_t>(count), 0);
+    if (done <= 0) break;
+    count -= done;
+  }
+  // Where the kernel cannot copy between these files, read and write.
+  std::vector<char> buffer(1 << 20);
+  while (copied && count > 0) {
+    const ssize_t got = ::pread(source, buffer.data(), std::min<std::size_t>(buffer.size(), static_cast<std::size_t>(count)), from);
+    copied = got > 0 && std::fwrite(buffer.data(), 1, static_cast<std::size_t>(got), stream_) == static_cast<std::size_t>(got);
+    from += got;
+    count -= got;
+  }
+  ::close(source);
+  if (!copied) throw MovieError("Cannot write file " + finalPath_);
 }
 
 void OutputFile::Commit() {

@@ -2,6 +2,7 @@
 // over it only when complete, so a failure leaves the old file as it was.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -17,6 +18,9 @@ class OutputFile {
   std::FILE* Stream() { return stream_; }
   int Descriptor() const { return fd_; }
   void Write(const void* bytes, std::size_t count);
+  // Appends the first count bytes of the file at path, copied by the kernel
+  // where it can.
+  void CopyFrom(const std::string& path, std::int64_t count);
   // Flushes, gives the file the old file's permissions (or the usual ones
   // for a new file) and renames it over the final path.
   void Commit();

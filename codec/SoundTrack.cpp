@@ -83,56 +83,23 @@ class WaveOutput {
 
 std::string NoSoundTrack(const std::string& moviePath) { return moviePath + " has no sound track"; }
 
-// Walks the whole movie once: checks every chunk and tells whether the new
-// sound differs from the track anywhere. Returns the audio format.
-bool TrackDiffers(const std::string& wavePath, const std::string& moviePath, Progress& progress) {
-  MovieReader reader(moviePath);
-  AudioTrack track(moviePath);
-  std::unique_ptr<WaveInput> input;
+// The new samples of each stream-0 frame of the chunk, encoded over the old
+// data where they differ. Silence frames stay silent, but their share of the
+// recording is used up all the same, so the rest stays in time. Returns
+// whether any frame changed.
+bool ReplaceSlots(const AudioFormat& format, Chunk& chunk, const std::vector<AudioSlot>& slots, WaveInput& input) {
   std::vector<std::int16_t> oldSamples, newSamples;
-  bool differs = false;
-  Chunk chunk;
-  while (reader.Next(chunk)) {
-    const auto slots = track.Slots(chunk);
-    if (track.Format() && !input) input = std::make_unique<WaveInput>(wavePath, *track.Format());
-    for (const auto& slot : slots) {
-      if (differs) break;
-      DecodeSlot(*track.Format(), chunk, slot, oldSamples);
-      newSamples.resize(oldSamples.size());
-      input->Take(slot.frames, newSamples.data());
-      differs = oldSamples != newSamples;
-    }
-    progress.Report(reader.Position(), reader.Size(), 0, 50);
+  bool changed = false;
+  for (const auto& slot : slots) {
+    DecodeSlot(format, chunk, slot, oldSamples);
+    newSamples.resize(oldSamples.size());
+    input.Take(slot.frames, newSamples.data());
+    if (slot.silent || oldSamples == newSamples) continue;
+    EncodeFrame(format, newSamples.data(), slot.frames,
+                &chunk.bytes[chunk.opcodes[slot.opcode].payload + kAudioFrameHeaderBytes]);
+    changed = true;
   }
-  if (!track.Format()) throw MovieError(NoSoundTrack(moviePath));
-  return differs;
-}
-
-void RewriteTrack(const std::string& wavePath, const std::string& moviePath, Progress& progress) {
-  MovieReader reader(moviePath);
-  AudioTrack track(moviePath);
-  std::unique_ptr<WaveInput> input;
-  OutputFile output(moviePath);
-  output.Write(reader.Header(), kHeaderBytes);
-  std::vector<std::int16_t> oldSamples, newSamples;
-  Chunk chunk;
-  while (reader.Next(chunk)) {
-    const auto slots = track.Slots(chunk);
-    if (track.Format() && !input) input = std::make_unique<WaveInput>(wavePath, *track.Format());
-    for (const auto& slot : slots) {
-      const AudioFormat& format = *track.Format();
-      DecodeSlot(format, chunk, slot, oldSamples);
-      newSamples.resize(oldSamples.size());
-      input->Take(slot.frames, newSamples.data());
-      if (slot.silent || oldSamples == newSamples) continue;
-      EncodeFrame(format, newSamples.data(), slot.frames,
-                  &chunk.bytes[chunk.opcodes[slot.opcode].payload + kAudioFrameHeaderBytes]);
-    }
-    output.Write(chunk.bytes.data(), chunk.bytes.size());
-    progress.Report(reader.Position(), reader.Size(), 50, 100);
-  }
-  reader.CopyRest(output.Stream());
-  output.Commit();
+  return changed;
 }
 
 }  // namespace
@@ -158,9 +125,33 @@ void ExtractTrack(const std::string& moviePath, const std::string& wavePath, Pro
   progress.Report(1, 1);
 }
 
+// One pass: the movie is only read until the first frame that changes. The
+// new movie is started there with a copy of everything before that chunk, and
+// written from then on. A movie whose track does not change is never written,
+// and a damaged one is refused before the new file replaces it.
 void InsertTrack(const std::string& wavePath, const std::string& moviePath, Progress& progress) {
   progress.Report(0, 1);
-  if (TrackDiffers(wavePath, moviePath, progress)) RewriteTrack(wavePath, moviePath, progress);
+  MovieReader reader(moviePath);
+  AudioTrack track(moviePath);
+  std::unique_ptr<WaveInput> input;
+  std::unique_ptr<OutputFile> output;
+  Chunk chunk;
+  while (reader.Next(chunk)) {
+    const auto slots = track.Slots(chunk);
+    if (track.Format() && !input) input = std::make_unique<WaveInput>(wavePath, *track.Format());
+    const bool changed = !slots.empty() && ReplaceSlots(*track.Format(), chunk, slots, *input);
+    if (changed && !output) {
+      output = std::make_unique<OutputFile>(moviePath);
+      output->CopyFrom(moviePath, chunk.offset);
+    }
+    if (output) output->Write(chunk.bytes.data(), chunk.bytes.size());
+    progress.Report(reader.Position(), reader.Size());
+  }
+  if (!track.Format()) throw MovieError(NoSoundTrack(moviePath));
+  if (output) {
+    reader.CopyRest(output->Stream());
+    output->Commit();
+  }
   progress.Report(1, 1);
 }
 

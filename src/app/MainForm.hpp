@@ -42,6 +42,7 @@ class TMainForm {
   void DispatchFormat(std::uint8_t code, const std::string& path);
   // The progress routine handed to the movie codec library.
   void ReportProgress(int position);
+  static void TROVEX_LIBRARY_CALL ReportProgress(void* form, std::int32_t position);
 
   std::uint8_t FormatCode() const { return formatCode_; }
   bool Running() const { return running_; }
@@ -60,6 +61,10 @@ class TMainForm {
   void ResetRunDisplay();
   void ShowInputType();
   void RunEntries();
+  // Removes the group opened at groupStart when it logged no target line.
+  void DropEmptyGroup(std::size_t groupStart);
+  // Writes result.log for an extraction run that logged anything.
+  void SaveJobLog();
   void FinishRun();
 
   TWindowPort& window_;

@@ -5,8 +5,14 @@
 #include <iterator>
 #include <vector>
 
+#include "archive/BiffImageItems.hpp"
+#include "archive/BiffInsertTargets.hpp"
 #include "compress/Zlib.hpp"
+#include "framework/BitmapFile.hpp"
+#include "framework/MemoryStream.hpp"
 #include "framework/Paths.hpp"
+#include "imaging/BamConvert.hpp"
+#include "imaging/MosConvert.hpp"
 
 namespace trovex {
 
@@ -79,16 +85,69 @@ Replacement TreatCompressFile(const TreatmentInput& input) {
   return input.scratch.Built(start);
 }
 
+// What a format error makes of an image entry: it keeps its data, and the
+// results pane says why.
+Replacement KeptBecause(const std::exception& error) { return {Outcome::NoFile, 0, 0, error.what()}; }
+
+// The image entry's content rebuilt by rebuild (on a pipeline thread) and
+// stored in the form the entry had, or the stored bytes when the rebuild
+// changed nothing.
+template <class Rebuild>
+Replacement DeferImage(const TreatmentInput& input, const ImageItemKind& kind, Rebuild rebuild) {
+  Replacement deferred{Outcome::Deferred};
+  deferred.work = [&archive = input.archive, entry = input.entry, &kind, rebuild](std::vector<unsigned char>& bytes) {
+    try {
+      TBufferDecompressor inflater;
+      ImageItem item = OpenImageItem(ReadEntryBytes(archive, entry.dataOffset, entry.dataSize), kind, inflater);
+      const std::vector<unsigned char> old = item.content;
+      rebuild(item.content);
+      if (item.content == old) return Replacement{Outcome::Unchanged};
+      TMemoryStream out;
+      StoreImageItem(out, kind, item);
+      bytes = std::move(out.Bytes());
+      return Replacement{Outcome::Built};
+    } catch (const EFormatError& error) {
+      return KeptBecause(error);
+    }
+  };
+  return deferred;
+}
+
+// A BAM whose frames are replaced from the bitmaps that its frame lines name.
+// The entry keeps its data when none of them exists.
+Replacement TreatBam(const TreatmentInput& input) {
+  const std::size_t first = input.next;
+  std::size_t end = first;
+  bool anyBitmap = false;
+  for (; end < input.lines.Count() && IsFrameLine(input.lines.Get(end)); ++end) {
+    anyBitmap = anyBitmap || PathExists(input.lines.Get(end).substr(std::string_view(kFrameLinePrefix).size()));
+  }
+  // Frame lines beyond the BAM's frames are passed over like any unused frame line.
+  input.next = end;
+  if (!anyBitmap) return {};
+  return DeferImage(input, kBamItem, [&lines = input.lines, first](std::vector<unsigned char>& bam) {
+    BitmapsToBamFrames(bam, lines, first);
+  });
+}
+
+// A MOS whose tiles are rewritten from the named bitmap.
+Replacement TreatMos(const TreatmentInput& input) {
+  if (!PathExists(input.path)) return {};
+  return DeferImage(input, kMosItem,
+                    [path = input.path](std::vector<unsigned char>& mos) { BitmapToMos(mos, LoadBitmapFile(path)); });
+}
+
 struct TreatmentRow {
   Treatment treatment;
   TreatEntry treat;
 };
 
-// BAM frames (IMAGE) and MOS images join this table with the imaging code.
 constexpr TreatmentRow kTreatEntries[] = {
     {Treatment::Raw, TreatRaw},
     {Treatment::Sound, TreatSound},
     {Treatment::CompressFile, TreatCompressFile},
+    {Treatment::CompressedBam, TreatBam},
+    {Treatment::CompressedMos, TreatMos},
 };
 
 }  // namespace

@@ -9,17 +9,22 @@
 // that get new bytes move anything, and an archive in which no entry gets
 // new bytes is written as an exact copy of its source.
 //
-// A new treatment (IMAGE and MOS rebuilt from bitmaps, for example) is one
-// function of the TreatEntry form and one row of kTreatEntries in the .cpp.
+// A treatment is one function of the TreatEntry form and one row of
+// kTreatEntries in the .cpp; BAM and MOS images are rebuilt from bitmaps so.
 // It decides equality on what the entry holds (for compressed items, the
 // decompressed content, see StoredItemHolds), builds its bytes with
 // scratch.Stream() and returns scratch.Built(start); it may read lines of its
-// own (frame lines) from input.lines, moving input.next past them.
+// own (frame lines) from input.lines, moving input.next past them. A named
+// file it cannot use gives NoFile with the reason. A treatment with heavy
+// work (decompressing, converting, compressing) returns Deferred and leaves
+// that work to the rebuild's pipeline threads.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "archive/BiffFormat.hpp"
 #include "framework/FileStream.hpp"
@@ -33,12 +38,19 @@ enum class Outcome {
   Unchanged,  // the replacement equals what the entry holds: it keeps its stored bytes
   NamedFile,  // the named file's bytes, size of them
   Built,      // size bytes that the treatment built, at offset in the scratch file
+  Deferred,   // work, run on a pipeline thread, settles the outcome
 };
 
 struct Replacement {
   Outcome outcome = Outcome::NoFile;
   std::uint64_t offset = 0;
   std::uint64_t size = 0;
+  // With NoFile: why the named file could not be used, for the results pane.
+  std::string reason = {};
+  // With Deferred: the heavy part of a treatment, safe to run on any thread.
+  // It returns the outcome; for Built it leaves the bytes to store in bytes
+  // (offset and size are then set where they are stored).
+  std::function<Replacement(std::vector<unsigned char>& bytes)> work = {};
 
   bool NewBytes() const { return outcome == Outcome::NamedFile || outcome == Outcome::Built; }
 };

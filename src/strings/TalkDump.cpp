@@ -188,7 +188,8 @@ bool BreaksWithCrLf(std::string_view text) {
 }
 
 bool MayHoldTokens(std::string_view edited) {
-  return edited.find('<') != std::string_view::npos && edited.find('>') != std::string_view::npos;
+  if (edited.find('<') == std::string_view::npos) return false;
+  return edited.find('>') != std::string_view::npos || MaskedTailStart(edited) != std::string_view::npos;
 }
 
 
@@ -241,8 +242,11 @@ void TDumpLines::Fill() {
     end_ -= begin_;
     begin_ = 0;
   }
-  // The buffer grows only for a line longer than what it holds.
-  if (buffer_.size() - end_ < chunkSize_) buffer_.resize(std::max(end_ + chunkSize_, 2 * buffer_.size()));
+  // Reads start small and double up to the chunk size, so a short dump costs
+  // no more than it holds; the buffer grows only for a line longer than what
+  // it holds.
+  readSize_ = readSize_ == 0 ? std::min(chunkSize_, kFirstRead) : std::min(chunkSize_, 2 * readSize_);
+  if (buffer_.size() - end_ < readSize_) buffer_.resize(std::max(end_ + readSize_, 2 * buffer_.size()));
   char* to = buffer_.data() + end_;
   std::size_t got = stream_.Read(to, buffer_.size() - end_);
   if (const void* nul = std::memchr(to, '\0', got)) {
