@@ -1,14 +1,8 @@
 #include "framework/FileStream.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <map>
 #include <mutex>
-#include <utility>
 #include <vector>
 
 #include "framework/Errors.hpp"
@@ -17,137 +11,109 @@ namespace trovex {
 
 namespace {
 
-using FileId = std::pair<unsigned long long, unsigned long long>;
-
 std::mutex& RegistryMutex() {
   static std::mutex mutex;
   return mutex;
 }
 
-std::map<FileId, int>& OpenFiles() {
-  static std::map<FileId, int> files;
+std::map<platform::FileId, int>& OpenFiles() {
+  static std::map<platform::FileId, int> files;
   return files;
 }
 
 }  // namespace
 
-bool IsOpenInProcess(unsigned long long device, unsigned long long inode) {
+bool IsOpenInProcess(const platform::FileId& id) {
   std::lock_guard lock(RegistryMutex());
-  return OpenFiles().count({device, inode}) > 0;
+  return OpenFiles().count(id) > 0;
 }
 
 bool IsOpenInProcess(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && IsOpenInProcess(info.st_dev, info.st_ino);
+  const platform::FileStatus status = platform::StatusOf(path);
+  return status.exists && IsOpenInProcess(status.id);
 }
 
 TFileStream::TFileStream(const std::string& path, FileMode mode) : path_(path) {
-  const int flags = (mode == FileMode::OpenRead ? O_RDONLY : O_RDWR) | O_CLOEXEC;
-  fd_ = ::open(path.c_str(), flags);
-  if (fd_ < 0) throw EFOpenError(path);
-  struct stat info {};
-  if (::fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode)) {
-    ::close(fd_);
-    fd_ = -1;
-    throw EFOpenError(path);
-  }
+  file_ = platform::OpenExisting(path, mode == FileMode::OpenRead ? platform::Access::Read : platform::Access::ReadWrite);
+  if (file_ == platform::kNoFile) throw EFOpenError(path);
   Register();
 }
 
-void TFileStream::Adopt(const std::string& path, int fd) {
+void TFileStream::Adopt(const std::string& path, platform::FileHandle file) {
   path_ = path;
-  fd_ = fd;
+  file_ = file;
+  position_ = 0;
 }
 
 void TFileStream::Register() {
-  struct stat info {};
-  if (::fstat(fd_, &info) != 0) return;
-  device_ = info.st_dev;
-  inode_ = info.st_ino;
+  const platform::FileStatus status = platform::StatusOf(file_);
+  if (!status.exists) return;
+  id_ = status.id;
+  registered_ = true;
   std::lock_guard lock(RegistryMutex());
-  ++OpenFiles()[{device_, inode_}];
+  ++OpenFiles()[id_];
 }
 
 void TFileStream::CloseHandle() {
-  if (fd_ < 0) return;
-  if (inode_ != 0 || device_ != 0) {
+  if (file_ == platform::kNoFile) return;
+  if (registered_) {
     std::lock_guard lock(RegistryMutex());
     auto& files = OpenFiles();
-    auto it = files.find({device_, inode_});
+    auto it = files.find(id_);
     if (it != files.end() && --it->second == 0) files.erase(it);
+    registered_ = false;
   }
-  ::close(fd_);
-  fd_ = -1;
+  platform::CloseFile(file_);
+  file_ = platform::kNoFile;
 }
 
 TFileStream::~TFileStream() { CloseHandle(); }
 
 std::size_t TFileStream::Read(void* buffer, std::size_t count) {
-  for (;;) {
-    const ssize_t got = ::read(fd_, buffer, count);
-    if (got >= 0) return static_cast<std::size_t>(got);
-    if (errno != EINTR) throw EReadError();
-  }
+  const std::int64_t got = platform::ReadAt(file_, buffer, count, position_);
+  if (got < 0) throw EReadError();
+  position_ += got;
+  return static_cast<std::size_t>(got);
 }
 
 std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
-  for (;;) {
-    const ssize_t put = ::write(fd_, buffer, count);
-    if (put >= 0) return static_cast<std::size_t>(put);
-    if (errno != EINTR) throw EWriteError();
-  }
+  const std::int64_t put = platform::WriteAt(file_, buffer, count, position_);
+  if (put < 0) throw EWriteError();
+  position_ += put;
+  return static_cast<std::size_t>(put);
 }
 
 std::int64_t TFileStream::Seek(std::int64_t offset, SeekOrigin origin) {
-  const int whence = origin == soBeginning ? SEEK_SET : origin == soCurrent ? SEEK_CUR : SEEK_END;
-  const off_t result = ::lseek(fd_, static_cast<off_t>(offset), whence);
-  if (result < 0) throw EStreamError("Stream seek error in " + path_);
-  return result;
+  const std::int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? position_ : Size();
+  if (base + offset < 0) throw EStreamError("Stream seek error in " + path_);
+  position_ = base + offset;
+  return position_;
 }
 
 std::int64_t TFileStream::Size() {
-  struct stat info {};
-  if (::fstat(fd_, &info) != 0) throw EReadError();
-  return info.st_size;
+  const platform::FileStatus status = platform::StatusOf(file_);
+  if (!status.exists) throw EReadError();
+  return status.size;
 }
 
 void TFileStream::SetSize(std::int64_t size) {
-  if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) throw EWriteError();
-  if (Position() > size) SetPosition(size);
+  if (!platform::Truncate(file_, size)) throw EWriteError();
+  position_ = std::min(position_, size);
 }
-
-namespace {
-
-// Copies up to count bytes with the kernel, from sourceOffset (or the source's
-// position when null) to the destination's position. Returns what is left
-// when the kernel cannot copy between these files.
-std::int64_t KernelCopy(int sourceFd, off_t* sourceOffset, int destFd, std::int64_t count) {
-  while (count > 0) {
-    const auto chunk = static_cast<std::size_t>(std::min<std::int64_t>(count, 1 << 30));
-    const ssize_t copied = ::copy_file_range(sourceFd, sourceOffset, destFd, nullptr, chunk, 0);
-    if (copied < 0) {
-      if (errno == EINTR) continue;
-      if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP) break;
-      throw EWriteError();
-    }
-    if (copied == 0) throw EReadError();
-    count -= copied;
-  }
-  return count;
-}
-
-}  // namespace
 
 void TFileStream::CopyFrom(TStream& source, std::int64_t count) {
-  if (auto* file = dynamic_cast<TFileStream*>(&source)) count = KernelCopy(file->fd_, nullptr, fd_, count);
+  if (auto* file = dynamic_cast<TFileStream*>(&source)) {
+    const std::int64_t copied = platform::KernelCopy(file->file_, file->position_, file_, position_, count);
+    if (copied < 0) throw EWriteError();
+    count -= copied;
+  }
   TStream::CopyFrom(source, count);
 }
 
 void TFileStream::ReadBufferAt(std::int64_t offset, void* buffer, std::size_t count) const {
   auto* out = static_cast<unsigned char*>(buffer);
   while (count > 0) {
-    const ssize_t got = ::pread(fd_, out, count, static_cast<off_t>(offset));
-    if (got < 0 && errno == EINTR) continue;
+    const std::int64_t got = platform::ReadAt(file_, out, count, offset);
     if (got <= 0) throw EReadError();
     out += got;
     offset += got;
@@ -156,14 +122,15 @@ void TFileStream::ReadBufferAt(std::int64_t offset, void* buffer, std::size_t co
 }
 
 void TFileStream::CopyFromAt(const TFileStream& source, std::int64_t sourceOffset, std::int64_t count) {
-  auto offset = static_cast<off_t>(sourceOffset);
-  count = KernelCopy(source.fd_, &offset, fd_, count);
+  const std::int64_t copied = platform::KernelCopy(source.file_, sourceOffset, file_, position_, count);
+  if (copied < 0) throw EWriteError();
+  count -= copied;
   std::vector<unsigned char> buffer(static_cast<std::size_t>(std::min<std::int64_t>(count, 1 << 20)));
   while (count > 0) {
     const auto chunk = std::min<std::size_t>(static_cast<std::size_t>(count), buffer.size());
-    source.ReadBufferAt(offset, buffer.data(), chunk);
+    source.ReadBufferAt(sourceOffset, buffer.data(), chunk);
     WriteBuffer(buffer.data(), chunk);
-    offset += static_cast<off_t>(chunk);
+    sourceOffset += static_cast<std::int64_t>(chunk);
     count -= static_cast<std::int64_t>(chunk);
   }
 }
