@@ -7,6 +7,9 @@
 #include "framework/Platform.hpp"
 
 int main(int argc, char** argv) {
+  // Results lines end in "\n" on every platform.
+  trovex::platform::SetBinaryOutput(stdout);
+  trovex::platform::SetBinaryOutput(stderr);
   const std::vector<std::string> args = trovex::platform::CommandLineArguments(argc, argv);
   const trovex::ParsedCommandLine parsed = trovex::ParseCommandLine(args);
   if (!parsed.options) {

@@ -84,6 +84,9 @@ unsigned long ProcessId();
 // The program's arguments as 8-bit strings, argv[1] on.
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
+// Lets stream write "\n" as it stands, as on POSIX (Windows would write
+// CR LF in text mode).
+void SetBinaryOutput(std::FILE* stream);
 bool IsTerminal(std::FILE* stream);
 // Columns of the terminal behind stream, or 0 when unknown.
 int TerminalColumns(std::FILE* stream);

@@ -147,6 +147,8 @@ unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) { return {argv + std::min(argc, 1), argv + argc}; }
 
+void SetBinaryOutput(std::FILE*) {}
+
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
 
 int TerminalColumns(std::FILE* stream) {

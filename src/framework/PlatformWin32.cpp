@@ -13,6 +13,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <fcntl.h>
 #include <io.h>
 
 #include <algorithm>
@@ -162,6 +163,8 @@ bool SetPermissions(FileHandle, unsigned) { return true; }
 // Windows has no call that copies a range between two open files.
 std::int64_t KernelCopy(FileHandle, std::int64_t&, FileHandle, std::int64_t&, std::int64_t) { return 0; }
 
+// The system replaces no file that is open, so an in-place change closes
+// the file it read before it commits.
 bool MoveOver(const std::string& from, const std::string& to) {
   return MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
@@ -209,6 +212,8 @@ namespace {
 HANDLE ConsoleOf(std::FILE* stream) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))); }
 
 }  // namespace
+
+void SetBinaryOutput(std::FILE* stream) { _setmode(_fileno(stream), _O_BINARY); }
 
 bool IsTerminal(std::FILE* stream) {
   DWORD mode = 0;

@@ -2,20 +2,28 @@
 #pragma once
 
 #include <algorithm>
-#include <cstdlib>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "framework/Paths.hpp"
+#include "framework/Platform.hpp"
+
 namespace trovex::test {
 
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "trovex-test-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
+    static std::atomic<unsigned> counter{0};
+    std::string base = std::filesystem::temp_directory_path().string();
+    while (base.size() > 1 && (base.back() == '/' || base.back() == PathSeparator)) base.pop_back();
+    const std::string stem = "trovex-test-" + std::to_string(platform::ProcessId()) + "-";
+    do {
+      path_ = JoinPath(base, stem + std::to_string(counter++));
+    } while (!platform::MakeDirectory(path_) && platform::Exists(path_));
   }
   ~TempDir() {
     std::error_code error;
@@ -25,7 +33,11 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  // A path below the directory; "/" in name becomes the native separator.
+  std::string operator/(std::string name) const {
+    std::replace(name.begin(), name.end(), '/', PathSeparator);
+    return JoinPath(path_, name);
+  }
 
  private:
   std::string path_;
