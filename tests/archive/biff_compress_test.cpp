@@ -26,7 +26,7 @@ struct Compression {
   std::string Compress(const std::string& bytes, const std::string& name = "A.bif") {
     test::WriteFileBytes(dir / name, bytes);
     MakeCompressedBiff(run, dir / name);
-    return test::ReadFileBytes(run.OutputDir + "/" + name);
+    return test::ReadFileBytes(JoinPath(run.OutputDir, test::NativePath(name)));
   }
 };
 

@@ -38,3 +38,12 @@ namespace trovex::test {
 ProcessResult RunCliInterrupted(const std::vector<std::string>& args, const std::string& dir, double cpuSeconds);
 
 }  // namespace trovex::test
+
+#ifdef _WIN32
+namespace trovex::test {
+
+// True where the Windows build runs under wine rather than on Windows.
+bool RunningUnderWine();
+
+}  // namespace trovex::test
+#endif

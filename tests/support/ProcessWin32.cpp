@@ -130,6 +130,11 @@ ProcessResult RunAndWait(const std::vector<std::string>& argv, const std::string
 
 }  // namespace
 
+bool RunningUnderWine() {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& dir) {
   return RunAndWait(argv, dir, nullptr);
 }

@@ -14,6 +14,12 @@
 
 namespace trovex::test {
 
+// A relative path written with "/" in the native form.
+inline std::string NativePath(std::string path) {
+  std::replace(path.begin(), path.end(), '/', PathSeparator);
+  return path;
+}
+
 class TempDir {
  public:
   TempDir() {
@@ -34,10 +40,7 @@ class TempDir {
 
   const std::string& path() const { return path_; }
   // A path below the directory; "/" in name becomes the native separator.
-  std::string operator/(std::string name) const {
-    std::replace(name.begin(), name.end(), '/', PathSeparator);
-    return JoinPath(path_, name);
-  }
+  std::string operator/(const std::string& name) const { return JoinPath(path_, NativePath(name)); }
 
  private:
   std::string path_;
