@@ -17,11 +17,13 @@ bench_time() {
   rm -f "$stats"
 }
 
-# bench_best N CMD...: the best of N runs, to damp noise.
+# bench_best N CMD...: the best of N runs, to damp noise. BENCH_BEFORE, when
+# set, is a shell command run before each run, outside the timing.
 bench_best() {
   local runs=$1 best= peak=0
   shift
   for _ in $(seq "$runs"); do
+    if [ -n "${BENCH_BEFORE:-}" ]; then eval "$BENCH_BEFORE"; fi
     bench_time "$@" || return 1
     if [ -z "$best" ] || awk "BEGIN{exit !($BENCH_SECONDS < $best)}"; then best=$BENCH_SECONDS; fi
     [ "$BENCH_PEAK_KIB" -gt "$peak" ] && peak=$BENCH_PEAK_KIB

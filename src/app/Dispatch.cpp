@@ -3,7 +3,10 @@
 #include "archive/BiffExtract.hpp"
 #include "archive/Key.hpp"
 #include "app/MainForm.hpp"
+#include "imaging/Font.hpp"
 #include "joblog/Replay.hpp"
+#include "sound/MovieSound.hpp"
+#include "sound/Wavc.hpp"
 #include "strings/Talk.hpp"
 
 namespace trovex {
@@ -22,8 +25,11 @@ constexpr DispatchEntry kDispatchTable[] = {
     {fcTalk, ExtractTalk},
     {fcMakeCompressedBiff, MakeCompressedBiff},
     {fcKey, ExtractKey},
+    {fcFont, ExtractFont},
     {fcJobLog, ReplayJobLog},
     {fcProjectList, ReplayJobLog},
+    {fcWavc, ConvertWavcToAcm},
+    {fcMovie, ExtractMovieSound},
 };
 
 }  // namespace

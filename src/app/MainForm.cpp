@@ -1,5 +1,6 @@
 #include "app/MainForm.hpp"
 
+#include "app/InputChoice.hpp"
 #include "framework/Paths.hpp"
 #include "framework/StringList.hpp"
 #include "run/Formats.hpp"
@@ -32,7 +33,10 @@ std::string WithoutTrailingSeparators(std::string path) {
 
 }  // namespace
 
-TMainForm::TMainForm(TWindowPort& window) : window_(window), run_(window) {}
+TMainForm::TMainForm(TWindowPort& window) : window_(window), progress_(window), run_(progress_) {
+  run_.ProgressRoutine = &TMainForm::ReportProgress;
+  run_.ProgressContext = this;
+}
 
 TMainForm::~TMainForm() = default;
 
@@ -55,6 +59,15 @@ void TMainForm::EnableListCommands(bool enabled) {
   window_.SetButtonEnabled(Button::BSaveList, enabled);
 }
 
+void TMainForm::EnableRunCommands(bool enabled) {
+  window_.SetButtonEnabled(Button::BAddLog, enabled);
+  EnableListCommands(enabled && window_.ListCount() > 0);
+}
+
+void TMainForm::ShowInputType() {
+  if (formatCode_ != fcNone) window_.SetLabel(Label::CurrentMessage, InputTypeText(formatCode_));
+}
+
 void TMainForm::BAddLogClick() {
   if (running_) return;
   window_.SetButtonEnabled(Button::BRemLog, false);
@@ -62,19 +75,41 @@ void TMainForm::BAddLogClick() {
   window_.SetButtonEnabled(Button::BSaveList, false);
   const OpenDialogResult answer = window_.ShowOpenDialog(OpenDialogFilters());
   const InputType* type = answer.confirmed ? InputTypeOfFilter(answer.filterIndex) : nullptr;
-  if (type != nullptr) {
-    if (type->formatCode != formatCode_) window_.ListClear();
-    formatCode_ = type->formatCode;
-    if (formatCode_ == fcProjectList) {
-      TStringList project;
-      if (!answer.paths.empty()) project.LoadFromFile(answer.paths.front());
-      window_.ListClear();
-      for (const auto& line : project.Lines()) window_.ListAppend(line);
-    } else {
-      for (const auto& path : answer.paths) window_.ListAppend(path);
-    }
-  }
+  if (type != nullptr) AddFiles(*type, answer.paths);
   if (window_.ListCount() > 0) EnableListCommands(true);
+}
+
+void TMainForm::AddDroppedFiles(const std::vector<std::string>& paths) {
+  if (running_ || paths.empty()) return;
+  const DroppedFilesType dropped = InputTypeOfFiles(paths);
+  if (dropped.type == nullptr) {
+    window_.ShowMessage(dropped.refusal, "Add files");
+    return;
+  }
+  AddFiles(*dropped.type, paths);
+  if (window_.ListCount() > 0) EnableListCommands(true);
+}
+
+void TMainForm::AddFiles(const InputType& type, const std::vector<std::string>& paths) {
+  if (type.formatCode != formatCode_) {
+    if (window_.ListCount() > 0 &&
+        !window_.AskYesNo("The list holds " + EntriesNoun(formatCode_) + ". Replace them with " +
+                              EntriesNoun(type.formatCode) + "?",
+                          "Confirm")) {
+      return;
+    }
+    window_.ListClear();
+  }
+  formatCode_ = type.formatCode;
+  ShowInputType();
+  if (formatCode_ == fcProjectList) {
+    TStringList project;
+    if (!paths.empty()) project.LoadFromFile(paths.front());
+    window_.ListClear();
+    for (const auto& line : project.Lines()) window_.ListAppend(line);
+  } else {
+    for (const auto& path : paths) window_.ListAppend(path);
+  }
 }
 
 void TMainForm::BRemLogClick() {
@@ -97,6 +132,7 @@ void TMainForm::BClearAllClick() {
 }
 
 void TMainForm::BSaveListClick() {
+  if (running_) return;
   const auto path = window_.ShowSaveListDialog();
   if (!path) return;
   TStringList project;
@@ -119,46 +155,74 @@ void TMainForm::StopClick() {
 
 void TMainForm::BExitClick() { window_.CloseWindow(); }
 
+// Labels and bars as between runs: no text, both bars at 0.
+void TMainForm::ResetRunDisplay() {
+  window_.SetLabel(Label::CurrentMessage, "");
+  window_.SetLabel(Label::Extracted, "");
+  window_.SetBarPosition(Bar::Progress, 0);
+  window_.SetBarPosition(Bar::Total, 0);
+}
+
+// The commands that would change the list or start another run are disabled
+// for the run, so that the window shows that they do nothing then. An error
+// that ends the run leaves the window as a normal end does.
 void TMainForm::BProcessClick() {
   if (running_ || window_.ListCount() == 0) return;
   RunningGuard guard(running_);
+  EnableRunCommands(false);
   run_.StopMark = false;
-  window_.ClearResults();
-  run_.JobLog.Clear();
-  run_.OutputDir = CurrentDirectory();
-  const auto chosen = window_.ChooseDirectory(run_.OutputDir);
-  if (chosen) {
-    run_.OutputDir = WithoutTrailingSeparators(*chosen);
-    SetCurrentDirectory(run_.OutputDir);
-    window_.SetBarPosition(Bar::Total, 0);
-    window_.SetBarMax(Bar::Total, 100);
-    totalBytes_ = 0;
-    RunEntries();
-    window_.SetLabel(Label::CurrentMessage, "");
-    window_.SetLabel(Label::Extracted, "");
-    window_.SetBarPosition(Bar::Progress, 0);
-    window_.SetBarPosition(Bar::Total, 0);
+  try {
+    window_.ClearResults();
+    run_.JobLog.Clear();
+    run_.OutputDir = CurrentDirectory();
+    const auto chosen = window_.ChooseDirectory(run_.OutputDir);
+    if (chosen) {
+      run_.OutputDir = WithoutTrailingSeparators(*chosen);
+      SetCurrentDirectory(run_.OutputDir);
+      ResetRunDisplay();
+      window_.SetBarMax(Bar::Total, 100);
+      totalBytes_ = 0;
+      RunEntries();
+      ResetRunDisplay();
+    }
+    FinishRun();
+  } catch (...) {
+    progress_.EndEntries();
+    window_.SetButtonEnabled(Button::Stop, false);
+    ResetRunDisplay();
+    EnableRunCommands(true);
+    ShowInputType();
+    throw;
   }
-  FinishRun();
+  EnableRunCommands(true);
+  ShowInputType();
 }
 
+// Total moves as entries finish: after entry i of n it shows (i + 1) x 100 / n,
+// and during an extraction entry it follows that entry's Progress.
 void TMainForm::RunEntries() {
   const InputType* type = InputTypeOfCode(formatCode_);
   const std::string formatName = type != nullptr ? type->formatName : "";
+  const bool replay = formatCode_ == fcJobLog || formatCode_ == fcProjectList;
   for (int i = 0; i < window_.ListCount(); ++i) {
     if (run_.StopRequested()) return;
     const std::string entry = window_.ListItem(i);
     const std::size_t groupStart = run_.JobLog.Count();
     run_.JobLog.Add("#Format: " + formatName);
     run_.JobLog.Add("#Source: " + entry);
+    window_.SetLabel(Label::CurrentMessage, "");
+    window_.SetLabel(Label::Extracted, "");
+    window_.SetBarPosition(Bar::Progress, 0);
+    progress_.BeginEntry(i, window_.ListCount(), !replay);
     DispatchFormat(formatCode_, entry);
+    progress_.EndEntries();
     // An entry abandoned by a stop, with nothing logged for it, leaves no
     // group behind: replay would hand its source to a handler with no targets.
     if (run_.StopRequested() && run_.JobLog.Count() == groupStart + 2) {
       run_.JobLog.Delete(groupStart + 1);
       run_.JobLog.Delete(groupStart);
     }
-    window_.SetBarPosition(Bar::Total, i * 100 / window_.ListCount());
+    window_.SetBarPosition(Bar::Total, (i + 1) * 100 / window_.ListCount());
     window_.ProcessMessages();
   }
 }
@@ -175,15 +239,29 @@ void TMainForm::DispatchFormat(std::uint8_t code, const std::string& path) {
   window_.FocusResults();
   window_.SetButtonEnabled(Button::SaveLog, false);
   window_.SetButtonEnabled(Button::Stop, true);
-  DispatchHandler(run_, code, path);
-  window_.SetButtonEnabled(Button::Stop, false);
-  if (window_.ResultLineCount() > 0) window_.SetButtonEnabled(Button::SaveLog, true);
+  // Stop and Save results end as after every dispatch, also when the
+  // handler's error ends the run.
+  const auto endDispatch = [this] {
+    window_.SetButtonEnabled(Button::Stop, false);
+    if (window_.ResultLineCount() > 0) window_.SetButtonEnabled(Button::SaveLog, true);
+  };
+  try {
+    DispatchHandler(run_, code, path);
+  } catch (...) {
+    endDispatch();
+    throw;
+  }
+  endDispatch();
 }
 
 void TMainForm::ReportProgress(int position) {
   if (window_.BarPosition(Bar::Progress) == position) return;
   window_.SetBarPosition(Bar::Progress, position);
   window_.ProcessMessages();
+}
+
+void TMainForm::ReportProgress(void* form, std::int32_t position) {
+  static_cast<TMainForm*>(form)->ReportProgress(static_cast<int>(position));
 }
 
 }  // namespace trovex

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "app/ProgressWindow.hpp"
 #include "run/RunState.hpp"
 #include "run/WindowPort.hpp"
 
@@ -31,11 +33,16 @@ class TMainForm {
   void StopClick();
   void BExitClick();
   void BProcessClick();
+  // Files dropped on the list (or named when the program starts): added as
+  // by Add, with the input type their extension gives; files of mixed or
+  // unknown types are refused with a message that says why.
+  void AddDroppedFiles(const std::vector<std::string>& paths);
 
   // One list entry: focus, buttons, the handler of the code.
   void DispatchFormat(std::uint8_t code, const std::string& path);
   // The progress routine handed to the movie codec library.
   void ReportProgress(int position);
+  static void TROVEX_LIBRARY_CALL ReportProgress(void* form, std::int32_t position);
 
   std::uint8_t FormatCode() const { return formatCode_; }
   bool Running() const { return running_; }
@@ -45,10 +52,19 @@ class TMainForm {
 
  private:
   void EnableListCommands(bool enabled);
+  // Add's step 3 onwards for files of one input type. When the list holds
+  // entries of another type the user is asked first; No keeps the list.
+  void AddFiles(const InputType& type, const std::vector<std::string>& paths);
+  // The commands that edit the list or start a run, off for a run and back
+  // as the list's state gives after it.
+  void EnableRunCommands(bool enabled);
+  void ResetRunDisplay();
+  void ShowInputType();
   void RunEntries();
   void FinishRun();
 
   TWindowPort& window_;
+  TProgressWindow progress_;
   RunState run_;
   std::uint8_t formatCode_ = 0;
   std::uint64_t totalBytes_ = 0;

@@ -5,8 +5,12 @@
 #include "archive/BiffExtractCompressed.hpp"
 #include "archive/BiffExtractItems.hpp"
 #include "archive/BiffFormat.hpp"
+#include "archive/BiffImageItems.hpp"
+#include "framework/BitmapFile.hpp"
 #include "framework/FileStream.hpp"
 #include "framework/Paths.hpp"
+#include "imaging/BamConvert.hpp"
+#include "imaging/MosConvert.hpp"
 
 namespace trovex {
 
@@ -43,8 +47,33 @@ void ExtractSound(const EntryJob& job) {
   }
 }
 
-// How each treatment writes an entry out. Treatments without a row here are
-// not extracted yet: their entries are passed over.
+// A BAM, plain or compressed, becomes one bitmap per frame, logged behind
+// its IMAGE line.
+void ExtractBam(const EntryJob& job) {
+  const std::string stem = job.items.ItemPath(job.kind.folder, job.index);
+  job.items.Convert(job.index, "Extracting frames...",
+                    [&archive = job.archive, entry = job.entry, index = job.index, stem](TBufferDecompressor& inflater) {
+                      const ImageItem item =
+                          OpenImageItem(ReadEntryBytes(archive, entry.dataOffset, entry.dataSize), kBamItem, inflater);
+                      std::vector<std::string> lines = {TargetLine("IMAGE", index, "Frames Data")};
+                      for (const auto& path : BamFramesToBitmaps(item.content, stem)) lines.push_back(kFrameLinePrefix + path);
+                      return lines;
+                    });
+}
+
+// A MOS, plain or compressed, becomes one 24-bit bitmap.
+void ExtractMos(const EntryJob& job) {
+  const std::string path = job.items.ItemPath(job.kind.folder, job.index) + job.kind.extension;
+  job.items.Convert(job.index, "",
+                    [&archive = job.archive, entry = job.entry, index = job.index, path](TBufferDecompressor& inflater) {
+                      const ImageItem item =
+                          OpenImageItem(ReadEntryBytes(archive, entry.dataOffset, entry.dataSize), kMosItem, inflater);
+                      SaveBitmapFile(MosToBitmap(item.content), path);
+                      return std::vector<std::string>{TargetLine("MOS", index, path)};
+                    });
+}
+
+// How each treatment writes an entry out.
 struct EntryWriter {
   Treatment treatment;
   void (*write)(const EntryJob& job);
@@ -52,6 +81,8 @@ struct EntryWriter {
 constexpr EntryWriter kEntryWriters[] = {
     {Treatment::Raw, ExtractRaw},
     {Treatment::Sound, ExtractSound},
+    {Treatment::CompressedBam, ExtractBam},
+    {Treatment::CompressedMos, ExtractMos},
 };
 
 const EntryWriter* WriterOf(Treatment treatment) {

@@ -20,9 +20,36 @@ std::string AtOffset(const char* what, std::uint64_t offset) {
   return Format("%s at offset %llu", what, static_cast<unsigned long long>(offset));
 }
 
+// Where a block lies, for the message of a block that does not decompress.
+struct BlockPlace {
+  std::uint64_t number;  // counted from 0
+  std::uint64_t offset;  // of its 8-byte header
+};
+
+EFormatError InvalidBlock(const std::string& path, const BlockPlace& place, const std::string& what) {
+  return EFormatError(Format("Invalid compressed archive %s: block %llu at offset %llu: %s", path.c_str(),
+                             static_cast<unsigned long long>(place.number),
+                             static_cast<unsigned long long>(place.offset), what.c_str()));
+}
+
+// Runs decompress, turning a failure into the message that names the block:
+// zlib's own account of corrupt data, or the shortfall of a stream that ends
+// before the block's length.
+template <typename Decompress>
+void DecompressBlock(const std::string& path, const BlockPlace& place, const CompressedBiffBlock& block,
+                     Decompress decompress) {
+  try {
+    decompress();
+  } catch (const EDecompressionError& error) {
+    throw InvalidBlock(path, place, error.Account());
+  } catch (const EReadError&) {
+    throw InvalidBlock(path, place, Format("its data ends before its %u bytes", block.uncompressedLength));
+  }
+}
+
 // A block too large to hold in memory: decompressed straight from the archive
 // into the output, through the decompressing stream.
-void StreamBlock(TFileStream& archive, TStream& output, const CompressedBiffBlock& block) {
+void StreamBlock(TStream& archive, TStream& output, const CompressedBiffBlock& block) {
   TDecompressionStream stream(archive);
   output.CopyFrom(stream, block.uncompressedLength);
 }
@@ -30,17 +57,25 @@ void StreamBlock(TFileStream& archive, TStream& output, const CompressedBiffBloc
 }  // namespace
 
 void ExtractCompressedBiff(RunState& run, TFileStream& archive, const std::string& path) {
+  if (static_cast<std::uint64_t>(archive.Size()) < kCompressedHeaderSize) {
+    throw InvalidBiff(path, "file shorter than its 12-byte header");
+  }
+  TSafeOutput output(run.OutputPath(FileNamePart(path)));
+  if (DecompressBiffBlocks(run, archive, path, output)) output.Commit();
+}
+
+bool DecompressBiffBlocks(RunState& run, TStream& archive, const std::string& path, TStream& output) {
   const auto size = static_cast<std::uint64_t>(archive.Size());
   if (size < kCompressedHeaderSize) throw InvalidBiff(path, "file shorter than its 12-byte header");
-  TSafeOutput output(run.OutputPath(FileNamePart(path)));
   TBlockOutput plain(output);
   const unsigned threads = PipelineThreads();
   TPerThread<TBufferDecompressor> decompressors(threads, [] { return std::make_unique<TBufferDecompressor>(); });
   TOrderedPipeline pipeline(threads);
   std::uint64_t at = kCompressedHeaderSize;
   archive.SetPosition(static_cast<std::int64_t>(at));
-  while (at < size) {
-    if (run.StopRequested()) return;
+  for (std::uint64_t number = 0; at < size; ++number) {
+    if (run.StopRequested()) return false;
+    const BlockPlace place{number, at};
     if (size - at < kBlockHeaderSize) throw InvalidBiff(path, AtOffset("block header", at) + " cut short");
     const CompressedBiffBlock block = ReadCompressedBiffBlock(archive);
     if (block.compressedLength > size - at - kBlockHeaderSize) {
@@ -50,16 +85,18 @@ void ExtractCompressedBiff(RunState& run, TFileStream& archive, const std::strin
     if (block.uncompressedLength > kMaxBufferedBlock || block.compressedLength > kMaxBufferedBlock) {
       pipeline.Drain();
       plain.Flush();
-      StreamBlock(archive, output, block);
+      DecompressBlock(path, place, block, [&] { StreamBlock(archive, output, block); });
       archive.SetPosition(static_cast<std::int64_t>(at));
     } else {
       auto coded = std::make_shared<TCodedBlock>();
       coded->packed.resize(block.compressedLength);
       archive.ReadBuffer(coded->packed.data(), coded->packed.size());
       coded->plain.resize(block.uncompressedLength);
-      pipeline.Submit({[coded, &decompressors](unsigned thread) {
-                         decompressors[thread].Decompress(coded->packed.data(), coded->packed.size(),
-                                                          coded->plain.data(), coded->plain.size());
+      pipeline.Submit({[coded, &decompressors, &path, place, block](unsigned thread) {
+                         DecompressBlock(path, place, block, [&] {
+                           decompressors[thread].Decompress(coded->packed.data(), coded->packed.size(),
+                                                            coded->plain.data(), coded->plain.size());
+                         });
                        },
                        [coded, &plain] { plain.Write(coded->plain.data(), coded->plain.size()); }});
     }
@@ -67,7 +104,7 @@ void ExtractCompressedBiff(RunState& run, TFileStream& archive, const std::strin
   }
   pipeline.Drain();
   plain.Flush();
-  output.Commit();
+  return true;
 }
 
 }  // namespace trovex

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "archive/BiffFormat.hpp"
+#include "framework/Bitmap.hpp"
 #include "framework/Paths.hpp"
 #include "framework/SafeOutput.hpp"
 
@@ -15,13 +16,22 @@ std::string ItemLabel(std::uint32_t index) { return Format("Item %llu", static_c
 }  // namespace
 
 TItemWriter::TItemWriter(RunState& run, const TFileStream& archive, const std::string& archivePath)
-    : run_(run), archive_(archive), archivePath_(archivePath), pipeline_(PipelineThreads()) {}
+    : run_(run), archive_(archive), archivePath_(archivePath), pipeline_(PipelineThreads()),
+      inflaters_(pipeline_.Threads(), [] { return std::make_unique<TBufferDecompressor>(); }) {}
+
+std::string TItemWriter::Folder(const char* folder) {
+  const std::string folderPath = run_.OutputPath(folder);
+  if (folders_.insert(folderPath).second) ForceDirectories(folderPath);
+  return folderPath;
+}
+
+std::string TItemWriter::ItemPath(const char* folder, std::uint32_t index) {
+  return JoinPath(Folder(folder), ItemStem(archivePath_, index));
+}
 
 void TItemWriter::Write(std::uint32_t index, const char* kindWord, const char* folder, const char* extension,
                         std::uint64_t offset, std::uint32_t length) {
-  const std::string folderPath = run_.OutputPath(folder);
-  if (folders_.insert(folderPath).second) ForceDirectories(folderPath);
-  std::string target = JoinPath(folderPath, ItemStem(archivePath_, index) + extension);
+  std::string target = JoinPath(Folder(folder), ItemStem(archivePath_, index) + extension);
   auto copy = [this, target, offset, length](unsigned) {
     TSafeOutput output(target);
     output.CopyFromAt(archive_, static_cast<std::int64_t>(offset), length);
@@ -32,6 +42,32 @@ void TItemWriter::Write(std::uint32_t index, const char* kindWord, const char* f
     run_.JobLog.Add(TargetLine(kindWord, index, target));
   };
   pipeline_.Submit({std::move(copy), std::move(report)});
+}
+
+void TItemWriter::Convert(std::uint32_t index, const std::string& detail, ConvertWork work) {
+  struct Outcome {
+    std::vector<std::string> lines;
+    std::string skipped;  // the reason, when the item was skipped
+  };
+  auto outcome = std::make_shared<Outcome>();
+  auto convert = [this, outcome, work = std::move(work)](unsigned thread) {
+    try {
+      outcome->lines = work(inflaters_[thread]);
+    } catch (const EFormatError& error) {
+      outcome->skipped = error.what();
+    } catch (const EInvalidGraphic& error) {
+      outcome->skipped = error.what();
+    }
+  };
+  auto report = [this, index, detail, outcome] {
+    if (!outcome->skipped.empty()) return run_.Result(ItemLabel(index) + " skipped: " + outcome->skipped + ".");
+    run_.Message("Extracting item " + std::to_string(std::uint64_t{index} + 1) + " from " + FileNamePart(archivePath_) +
+                 "...");
+    if (!detail.empty()) run_.Message(detail);
+    run_.Result(ItemLabel(index) + " extracted sucessfully.");
+    for (const auto& line : outcome->lines) run_.JobLog.Add(line);
+  };
+  pipeline_.Submit({std::move(convert), std::move(report)});
 }
 
 void TItemWriter::Skip(std::uint32_t index, const std::string& reason) {

@@ -4,10 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <set>
+#include <vector>
 #include <string>
 
 #include "archive/BiffExtractPipeline.hpp"
+#include "compress/Zlib.hpp"
 #include "framework/FileStream.hpp"
 #include "run/RunState.hpp"
 
@@ -22,6 +25,17 @@ class TItemWriter {
   // folder/stem + extension below the output directory.
   void Write(std::uint32_t index, const char* kindWord, const char* folder, const char* extension, std::uint64_t offset,
              std::uint32_t length);
+  // Queues a conversion of the entry: work runs on a pipeline thread with
+  // that thread's decompressor, writes the item's files and returns its
+  // job-log lines; a format error in it skips the item with its reason. The
+  // report shows message (and then detail, when not empty) as the current
+  // message.
+  using ConvertWork = std::function<std::vector<std::string>(TBufferDecompressor& inflater)>;
+  void Convert(std::uint32_t index, const std::string& detail, ConvertWork work);
+  // The folder below the output directory, created on first use.
+  std::string Folder(const char* folder);
+  // The folder's path + "/" + the item stem of the entry.
+  std::string ItemPath(const char* folder, std::uint32_t index);
   // Queues the Results line of an entry passed over for the given reason.
   void Skip(std::uint32_t index, const std::string& reason);
   // Completes and reports everything queued.
@@ -33,6 +47,7 @@ class TItemWriter {
   const std::string archivePath_;
   std::set<std::string> folders_;  // folders known to exist
   TOrderedPipeline pipeline_;
+  TPerThread<TBufferDecompressor> inflaters_;
 };
 
 }  // namespace trovex

@@ -14,6 +14,18 @@ BiffFileEntry DecodeFileEntry(const unsigned char* p) {
   return {LoadU32(p), LoadU32(p + 4), LoadU32(p + 8), LoadU16(p + 12), LoadU16(p + 14)};
 }
 
+BiffTileEntry DecodeTileEntry(const unsigned char* p) {
+  return {LoadU32(p), LoadU32(p + 4), LoadU32(p + 8), LoadU32(p + 12), LoadU16(p + 16), LoadU16(p + 18)};
+}
+
+// count records of recordSize bytes from offset, read in one piece.
+std::vector<unsigned char> ReadRecords(TStream& stream, std::uint64_t offset, std::uint32_t count, std::uint32_t recordSize) {
+  std::vector<unsigned char> bytes(std::size_t{count} * recordSize);
+  stream.SetPosition(static_cast<std::int64_t>(offset));
+  stream.ReadBuffer(bytes.data(), bytes.size());
+  return bytes;
+}
+
 }  // namespace
 
 BiffHeader ReadBiffHeader(TStream& stream) {
@@ -49,6 +61,17 @@ void WriteBiffFileEntry(TStream& stream, const BiffFileEntry& entry) {
   StoreU32(bytes + 8, entry.dataSize);
   StoreU16(bytes + 12, entry.type);
   StoreU16(bytes + 14, entry.reserved);
+  stream.WriteBuffer(bytes, sizeof bytes);
+}
+
+void WriteBiffTileEntry(TStream& stream, const BiffTileEntry& entry) {
+  unsigned char bytes[kBiffTileEntrySize];
+  StoreU32(bytes, entry.locator);
+  StoreU32(bytes + 4, entry.dataOffset);
+  StoreU32(bytes + 8, entry.tileCount);
+  StoreU32(bytes + 12, entry.tileSize);
+  StoreU16(bytes + 16, entry.type);
+  StoreU16(bytes + 18, entry.reserved);
   stream.WriteBuffer(bytes, sizeof bytes);
 }
 
@@ -117,17 +140,28 @@ BiffHeader ReadCheckedBiffHeader(TStream& stream, const std::string& path) {
 }
 
 std::vector<BiffFileEntry> ReadBiffFileTable(TStream& stream, const BiffHeader& header) {
-  std::vector<unsigned char> bytes(std::size_t{header.fileCount} * kBiffFileEntrySize);
-  stream.SetPosition(header.fileTableOffset);
-  stream.ReadBuffer(bytes.data(), bytes.size());
+  const auto bytes = ReadRecords(stream, header.fileTableOffset, header.fileCount, kBiffFileEntrySize);
   std::vector<BiffFileEntry> entries;
   entries.reserve(header.fileCount);
   for (std::size_t at = 0; at < bytes.size(); at += kBiffFileEntrySize) entries.push_back(DecodeFileEntry(&bytes[at]));
   return entries;
 }
 
+std::vector<BiffTileEntry> ReadBiffTileTable(TStream& stream, const BiffHeader& header, const std::string& path) {
+  if (header.TablesEnd() > static_cast<std::uint64_t>(stream.Size())) throw InvalidBiff(path, "tile table beyond end of file");
+  const auto bytes = ReadRecords(stream, header.TileTableOffset(), header.tileCount, kBiffTileEntrySize);
+  std::vector<BiffTileEntry> entries;
+  entries.reserve(header.tileCount);
+  for (std::size_t at = 0; at < bytes.size(); at += kBiffTileEntrySize) entries.push_back(DecodeTileEntry(&bytes[at]));
+  return entries;
+}
+
 bool EntryDataInside(const BiffFileEntry& entry, std::uint64_t fileSize) {
   return std::uint64_t{entry.dataOffset} + entry.dataSize <= fileSize;
+}
+
+bool TileDataInside(const BiffTileEntry& entry, std::uint64_t fileSize) {
+  return entry.DataSize() <= fileSize && std::uint64_t{entry.dataOffset} + entry.DataSize() <= fileSize;
 }
 
 const KindTreatment* KindOfType(std::uint16_t type) {

@@ -18,14 +18,19 @@ inline constexpr char kCompressedBamSignature[9] = "BAMCV1  ";
 inline constexpr char kCompressedMosSignature[9] = "MOSCV1  ";
 inline constexpr std::uint32_t kBiffHeaderSize = 20;
 inline constexpr std::uint32_t kBiffFileEntrySize = 16;
+inline constexpr std::uint32_t kBiffTileEntrySize = 20;
 inline constexpr std::uint32_t kCompressedBiffBlockSize = 8192;
 
 // The first 20 bytes of a plain archive.
 struct BiffHeader {
   char signature[8];              // 0: not interpreted; copied by insertion
   std::uint32_t fileCount;        // 8: number of file entries
-  std::uint32_t tileCount;        // 12: number of tile entries (never read)
+  std::uint32_t tileCount;        // 12: number of tile entries
   std::uint32_t fileTableOffset;  // 16: offset of the first file entry
+
+  // The tile entries lie right behind the file entries.
+  std::uint64_t TileTableOffset() const { return std::uint64_t{fileTableOffset} + std::uint64_t{fileCount} * kBiffFileEntrySize; }
+  std::uint64_t TablesEnd() const { return TileTableOffset() + std::uint64_t{tileCount} * kBiffTileEntrySize; }
 };
 
 // One 16-byte entry of the file table.
@@ -35,6 +40,18 @@ struct BiffFileEntry {
   std::uint32_t dataSize;    // +8: length of the resource's bytes
   std::uint16_t type;        // +12: resource type number
   std::uint16_t reserved;    // +14: never read; kept
+};
+
+// One 20-byte tile entry: a tile set of tileCount tiles of tileSize bytes.
+struct BiffTileEntry {
+  std::uint32_t locator;     // +0: never interpreted
+  std::uint32_t dataOffset;  // +4: offset of the tile set's bytes
+  std::uint32_t tileCount;   // +8
+  std::uint32_t tileSize;    // +12
+  std::uint16_t type;        // +16: 0x3EB for tile sets
+  std::uint16_t reserved;    // +18: never read; kept
+
+  std::uint64_t DataSize() const { return std::uint64_t{tileCount} * tileSize; }
 };
 
 // Header of a compressed archive: signature and the plain archive's length.
@@ -59,6 +76,7 @@ BiffHeader ReadBiffHeader(TStream& stream);
 void WriteBiffHeader(TStream& stream, const BiffHeader& header);
 BiffFileEntry ReadBiffFileEntry(TStream& stream);
 void WriteBiffFileEntry(TStream& stream, const BiffFileEntry& entry);
+void WriteBiffTileEntry(TStream& stream, const BiffTileEntry& entry);
 CompressedBiffHeader ReadCompressedBiffHeader(TStream& stream);
 void WriteCompressedBiffHeader(TStream& stream, const CompressedBiffHeader& header);
 CompressedBiffBlock ReadCompressedBiffBlock(TStream& stream);
@@ -78,8 +96,12 @@ BiffHeader ReadCheckedBiffHeader(TStream& stream, const std::string& path);
 // The whole file table of an archive that passed ReadCheckedBiffHeader, read
 // in one piece from the table offset.
 std::vector<BiffFileEntry> ReadBiffFileTable(TStream& stream, const BiffHeader& header);
+// The tile table of an archive whose header passed ReadCheckedBiffHeader;
+// fails with InvalidBiff when it does not lie inside the file.
+std::vector<BiffTileEntry> ReadBiffTileTable(TStream& stream, const BiffHeader& header, const std::string& path);
 // True when the entry's data lies inside a file of fileSize bytes.
 bool EntryDataInside(const BiffFileEntry& entry, std::uint64_t fileSize);
+bool TileDataInside(const BiffTileEntry& entry, std::uint64_t fileSize);
 
 // Resource type numbers known to the system.
 enum BiffResourceType : std::uint16_t {

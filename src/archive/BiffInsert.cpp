@@ -9,19 +9,18 @@
 #include "framework/Errors.hpp"
 #include "framework/MemoryStream.hpp"
 #include "framework/Paths.hpp"
+#include "framework/PieceCopy.hpp"
 #include "framework/SafeOutput.hpp"
 
 namespace trovex {
 
 namespace {
 
-// The entry that the walk replaces next, or, with skip set, the last entry
-// to be copied before the next target is taken.
+// An entry that a target line names, with the routine of its kind.
 struct Target {
   std::uint32_t entry = 0;
-  bool skip = true;
   std::string path;
-  StoreReplacement store = nullptr;
+  TreatEntry treat = nullptr;
 };
 
 bool IsCompressedSource(TStream& source) {
@@ -32,56 +31,56 @@ bool IsCompressedSource(TStream& source) {
   return IsCompressedBiffSignature(signature);
 }
 
-EFormatError Unsupported(const std::string& path, const std::string& what) {
-  return EFormatError("Unsupported BIFF archive " + path + ": " + what);
-}
+// The source's header and tables, after every check that insertion needs:
+// the header, both tables and the data of every entry inside the file. The
+// tables may lie anywhere; the tile entries follow the file entries.
+struct SourceTables {
+  BiffHeader header{};
+  std::vector<BiffFileEntry> files;
+  std::vector<BiffTileEntry> tiles;
+};
 
-// The source's file table, after every check that insertion needs: the header
-// and the table inside the file, no tile entries, the table at offset 20 (as
-// the rebuilt layout has it) and every entry's data inside the file.
-std::vector<BiffFileEntry> ReadInsertableTable(TStream& source, const std::string& path, BiffHeader& header) {
-  header = ReadCheckedBiffHeader(source, path);
-  if (header.tileCount != 0) throw Unsupported(path, "it has tile entries");
-  if (header.fileTableOffset != kBiffHeaderSize) throw Unsupported(path, "its file table does not start at offset 20");
-  std::vector<BiffFileEntry> table = ReadBiffFileTable(source, header);
+SourceTables ReadSourceTables(TStream& source, const std::string& path) {
+  SourceTables tables;
+  tables.header = ReadCheckedBiffHeader(source, path);
+  tables.files = ReadBiffFileTable(source, tables.header);
+  tables.tiles = ReadBiffTileTable(source, tables.header, path);
   const auto size = static_cast<std::uint64_t>(source.Size());
-  for (std::size_t i = 0; i < table.size(); ++i) {
-    if (!EntryDataInside(table[i], size)) throw InvalidBiff(path, Format("data of entry %zu beyond end of file", i));
+  for (std::size_t i = 0; i < tables.files.size(); ++i) {
+    if (!EntryDataInside(tables.files[i], size)) throw InvalidBiff(path, Format("data of entry %zu beyond end of file", i));
   }
-  return table;
+  for (std::size_t i = 0; i < tables.tiles.size(); ++i) {
+    if (!TileDataInside(tables.tiles[i], size)) {
+      throw InvalidBiff(path, Format("data of tile entry %zu beyond end of file", i));
+    }
+  }
+  return tables;
 }
 
-// The file table written in one piece: file writes are not buffered.
-void WriteTable(TStream& out, const std::vector<BiffFileEntry>& table) {
-  TMemoryStream bytes;
-  for (const auto& entry : table) WriteBiffFileEntry(bytes, entry);
-  out.WriteBuffer(bytes.Data(), bytes.Bytes().size());
-}
-
-// Takes the next target from the lines at index on. A line of the section's
-// end (or an index beyond the table) ends the walk: every remaining entry is
-// copied. Frame lines that no rebuild consumed are passed over.
-Target NextTarget(RunState& run, std::size_t& index, std::uint32_t entryCount) {
-  const TStringList& lines = run.ReplayLines;
+// Takes the next target from the lines at index on; nothing at the end of the
+// section (a line of another form, or an index beyond the table, which is
+// consumed). Frame lines that no rebuild consumed are passed over. A target
+// of a kind that insertion cannot apply adds its line to results.
+std::optional<Target> NextTarget(const TStringList& lines, std::size_t& index, std::uint32_t entryCount,
+                                 std::vector<std::string>& results) {
   for (; index < lines.Count(); ++index) {
     const std::string& line = lines.Get(index);
     if (auto parsed = ParseEntryTarget(line)) {
       ++index;
-      if (parsed->index >= entryCount) break;
-      Target target{static_cast<std::uint32_t>(parsed->index), false, std::move(parsed->path), nullptr};
+      if (parsed->index >= entryCount) return std::nullopt;
+      Target target{static_cast<std::uint32_t>(parsed->index), std::move(parsed->path), nullptr};
       const KindTreatment* kind = KindOfWord(parsed->kindWord);
-      target.store = kind ? StoreRoutineFor(kind->treatment) : nullptr;
-      if (target.store == nullptr) {
-        run.Result(
+      target.treat = kind ? TreatmentFor(kind->treatment) : nullptr;
+      if (target.treat == nullptr) {
+        results.push_back(
             FileNamePart(target.path) + " not inserted: " +
             (kind ? "kind " + parsed->kindWord + " is not supported." : "unknown kind " + parsed->kindWord + "."));
       }
-      target.skip = target.store == nullptr || !PathExists(target.path);
       return target;
     }
     if (!IsFrameLine(line)) break;
   }
-  return Target{entryCount - 1, true, {}, nullptr};
+  return std::nullopt;
 }
 
 // Data offsets and sizes are 32-bit: an archive whose entries would not fit
@@ -91,92 +90,189 @@ std::uint32_t Checked32(std::uint64_t value, const std::string& targetPath) {
   return static_cast<std::uint32_t>(value);
 }
 
-// Unchanged entries whose data lies back to back in the source are copied
-// by one kernel call. A run is cut at 64 MiB, so that progress and the stop
-// mark are never far away.
+// Unchanged data is copied by the kernel, data that lies back to back in the
+// source as one piece. A piece is cut at 64 MiB, so that progress and the
+// stop mark are never far away.
 class CopyRun {
  public:
-  CopyRun(TStream& source, TStream& out) : source_(source), out_(out) {}
+  CopyRun(const TFileStream& source, TFileStream& out) : pieces_(source, out) {}
 
   // Queues size bytes from the source's offset to follow what is queued.
   void Add(std::uint64_t offset, std::uint64_t size) {
     if (size == 0) return;
-    if (size_ != 0 && offset != start_ + size_) Flush();
+    if (size_ != 0 && offset != start_ + size_) Cut();
     if (size_ == 0) start_ = offset;
     size_ += size;
-    if (size_ >= kLongestRun) Flush();
+    if (size_ >= kLongestRun) Cut();
   }
+  // Everything queued is in the new archive.
   void Flush() {
+    Cut();
+    pieces_.Flush();
+  }
+  static constexpr std::uint64_t kLongestRun = 64u << 20;
+
+ private:
+  void Cut() {
     if (size_ == 0) return;
-    source_.SetPosition(static_cast<std::int64_t>(start_));
-    out_.CopyFrom(source_, static_cast<std::int64_t>(size_));
+    pieces_.Add(static_cast<std::int64_t>(start_), static_cast<std::int64_t>(size_));
     size_ = 0;
   }
 
- private:
-  static constexpr std::uint64_t kLongestRun = 64u << 20;
-  TStream& source_;
-  TStream& out_;
+  TPieceCopy pieces_;
   std::uint64_t start_ = 0;
   std::uint64_t size_ = 0;
 };
 
+// The rebuild runs in two passes. The first settles every target's
+// replacement (nothing is written yet, so the new archive's size is known
+// before its first byte); the second writes either an exact copy of the
+// source, when no entry gets new bytes, or the rebuilt layout: the header
+// (its file table offset set to 20), the file entries at 20, the tile
+// entries behind them, the data of every file entry in table order and then
+// that of every tile entry, back to back.
 class ArchiveRebuild {
  public:
   ArchiveRebuild(RunState& run, const std::string& targetPath, std::size_t index)
-      : run_(run), source_(*run.SourceArchive), targetPath_(targetPath), index_(index) {}
+      : run_(run), source_(*run.SourceArchive), targetPath_(targetPath), index_(index),
+        scratch_(run.OutputPath("comp.tmp")) {}
 
   // Returns the first line not consumed. A stop abandons the new archive.
+  // The lines for the results pane are shown once the archive is saved.
   std::size_t Run() {
-    table_ = ReadInsertableTable(source_, run_.SourcePath, header_);
+    tables_ = ReadSourceTables(source_, run_.SourcePath);
     TSafeOutput out(targetPath_);
     run_.Message("Processing " + FileNamePart(targetPath_) + "...");
     run_.StartProgress();
     run_.Pump();
-    // The source's header and old table go first, in the same copy run as the
-    // data behind them; the table is rewritten once the offsets are known.
-    CopyRun copies(source_, out);
-    end_ = kBiffHeaderSize + std::uint64_t{header_.fileCount} * kBiffFileEntrySize;
-    copies.Add(0, end_);
-    std::optional<Target> target;
-    for (std::uint32_t j = 0; j < header_.fileCount; ++j) {
-      if (run_.StopRequested()) return index_;
-      while (!target || target->entry < j) target = NextTarget(run_, index_, header_.fileCount);
-      if (target->entry == j && !target->skip) {
-        copies.Flush();
-        Replace(out, table_[j], *target);
-      } else {
-        copies.Add(table_[j].dataOffset, table_[j].dataSize);
-        table_[j].dataOffset = Checked32(end_, targetPath_);
-        end_ += table_[j].dataSize;
-      }
-      if (target->entry == j) target.reset();
-      run_.SetProgress(static_cast<int>((std::uint64_t{j} + 1) * 100 / header_.fileCount));
-    }
-    copies.Flush();
-    out.SetPosition(kBiffHeaderSize);
-    WriteTable(out, table_);
+    plan_.assign(tables_.files.size(), Planned{});
+    if (!Settle()) return index_;
+    const bool written = changed_ ? WriteRebuilt(out) : WriteCopy(out);
+    if (!written) return index_;
     out.Commit();
+    for (const auto& line : results_) run_.Result(line);
     run_.SetProgress(100);
     return index_;
   }
 
  private:
-  void Replace(TStream& out, BiffFileEntry& entry, const Target& target) {
-    entry.dataOffset = Checked32(end_, targetPath_);
-    target.store({target.path, out});
-    end_ = static_cast<std::uint64_t>(out.Position());
-    entry.dataSize = Checked32(end_ - entry.dataOffset, targetPath_);
-    run_.Result(FileNamePart(target.path) + " inserted.");
+  struct Planned {
+    Replacement replacement;
+    std::string path;  // of the named file
+  };
+
+  // Walks the target lines in entry order. A target for an entry before the
+  // next one (out of order, or the same entry twice) is consumed unused; the
+  // walk ends with the section or once the last entry has had its target.
+  bool Settle() {
+    const auto count = static_cast<std::uint32_t>(tables_.files.size());
+    for (std::uint64_t next = 0; next < count;) {
+      if (run_.StopRequested()) return false;
+      std::optional<Target> target = NextTarget(run_.ReplayLines, index_, count, results_);
+      if (!target) break;
+      if (target->entry < next) continue;
+      next = std::uint64_t{target->entry} + 1;
+      if (target->treat == nullptr) continue;
+      const Replacement replacement = target->treat(
+          {target->path, source_, tables_.files[target->entry], scratch_, run_.ReplayLines, index_});
+      if (replacement.outcome == Outcome::NoFile) {
+        if (!replacement.reason.empty()) {
+          results_.push_back(FileNamePart(target->path) + " not inserted: " + replacement.reason + "; the entry keeps its data.");
+        }
+        continue;
+      }
+      results_.push_back(FileNamePart(target->path) + " inserted.");
+      changed_ = changed_ || replacement.NewBytes();
+      plan_[target->entry] = {replacement, std::move(target->path)};
+      run_.Pump();
+    }
+    return true;
+  }
+
+  // The source as it is, in runs of the longest copy.
+  bool WriteCopy(TFileStream& out) {
+    const auto size = static_cast<std::uint64_t>(source_.Size());
+    for (std::uint64_t at = 0; at < size; at += CopyRun::kLongestRun) {
+      if (run_.StopRequested()) return false;
+      const std::uint64_t length = std::min(CopyRun::kLongestRun, size - at);
+      out.CopyFromAt(source_, static_cast<std::int64_t>(at), static_cast<std::int64_t>(length));
+      ShowProgress(at + length, size);
+    }
+    return true;
+  }
+
+  // The new header and tables, with every offset (and the size of every
+  // replaced entry) set; end is the size of the whole new archive.
+  std::string NewTables(std::uint64_t& end) const {
+    BiffHeader header = tables_.header;
+    header.fileTableOffset = kBiffHeaderSize;
+    end = header.TablesEnd();
+    TMemoryStream bytes;
+    WriteBiffHeader(bytes, header);
+    for (std::size_t j = 0; j < tables_.files.size(); ++j) {
+      BiffFileEntry entry = tables_.files[j];
+      entry.dataOffset = Checked32(end, targetPath_);
+      if (plan_[j].replacement.NewBytes()) entry.dataSize = Checked32(plan_[j].replacement.size, targetPath_);
+      end += entry.dataSize;
+      WriteBiffFileEntry(bytes, entry);
+    }
+    for (BiffTileEntry entry : tables_.tiles) {
+      entry.dataOffset = Checked32(end, targetPath_);
+      end += entry.DataSize();
+      WriteBiffTileEntry(bytes, entry);
+    }
+    Checked32(end, targetPath_);
+    return std::string(reinterpret_cast<const char*>(bytes.Data()), bytes.Bytes().size());
+  }
+
+  bool WriteRebuilt(TFileStream& out) {
+    std::uint64_t end = 0;
+    const std::string tables = NewTables(end);
+    out.WriteText(tables);
+    std::uint64_t written = tables.size();
+    CopyRun copies(source_, out);
+    for (std::size_t j = 0; j < tables_.files.size(); ++j) {
+      if (run_.StopRequested()) return false;
+      const Replacement& replacement = plan_[j].replacement;
+      if (!replacement.NewBytes()) {
+        copies.Add(tables_.files[j].dataOffset, tables_.files[j].dataSize);
+        written += tables_.files[j].dataSize;
+      } else {
+        copies.Flush();
+        WriteReplacement(out, plan_[j]);
+        written += replacement.size;
+      }
+      ShowProgress(written, end);
+    }
+    for (const auto& tile : tables_.tiles) copies.Add(tile.dataOffset, tile.DataSize());
+    copies.Flush();
+    return true;
+  }
+
+  void WriteReplacement(TFileStream& out, const Planned& planned) {
+    const Replacement& replacement = planned.replacement;
+    if (replacement.outcome == Outcome::Built) {
+      out.CopyFromAt(scratch_.File(), static_cast<std::int64_t>(replacement.offset),
+                     static_cast<std::int64_t>(replacement.size));
+      return;
+    }
+    TFileStream file(planned.path, FileMode::OpenRead);
+    out.CopyFrom(file, static_cast<std::int64_t>(replacement.size));
+  }
+
+  void ShowProgress(std::uint64_t done, std::uint64_t total) {
+    run_.SetProgress(total == 0 ? 100 : static_cast<int>(done * 100 / total));
   }
 
   RunState& run_;
   TFileStream& source_;
   const std::string& targetPath_;
   std::size_t index_;
-  BiffHeader header_{};
-  std::vector<BiffFileEntry> table_;
-  std::uint64_t end_ = 0;  // where the next entry's data goes
+  TScratch scratch_;
+  SourceTables tables_;
+  std::vector<Planned> plan_;
+  std::vector<std::string> results_;
+  bool changed_ = false;  // some entry gets new bytes
 };
 
 }  // namespace

@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/Errors.hpp"
@@ -41,12 +43,21 @@ class ECompressionError : public EZlibError {
 class EDecompressionError : public EZlibError {
  public:
   using EZlibError::EZlibError;
+  EDecompressionError(const std::string& message, std::string zlibMessage)
+      : EZlibError(message), zlibMessage_(std::move(zlibMessage)) {}
+  // zlib's own account of the fault ("incorrect data check"), or the message.
+  std::string Account() const { return zlibMessage_.empty() ? what() : zlibMessage_; }
+
+ private:
+  std::string zlibMessage_;
 };
 
 // A zlib result passed through: zero or positive comes back unchanged, a
 // negative one raises "ZLIB Internal error %d" of the matching class.
 int CompressCheck(int code);
 int DecompressCheck(int code);
+// The same, keeping zlib's message of the stream's fault for Account().
+int DecompressCheck(int code, const z_stream& zs);
 
 // The whole input as one zlib stream at level 9.
 std::vector<unsigned char> CompressBuf(const void* in, std::size_t inBytes);

@@ -15,6 +15,11 @@ int DecompressCheck(int code) {
   return code;
 }
 
+int DecompressCheck(int code, const z_stream& zs) {
+  if (code < 0) throw EDecompressionError(Format(SZlibError, code), zs.msg ? zs.msg : "");
+  return code;
+}
+
 namespace zlib_detail {
 
 uInt Chunk(std::size_t count) { return static_cast<uInt>(std::min(count, kMaxChunk)); }
@@ -95,7 +100,7 @@ void TBufferDecompressor::Decompress(const void* in, std::size_t inBytes, void* 
     const int code = zlib_detail::Inflate(zs_);
     // Corrupt data fails even when the asked count came out (a bad checksum
     // shows only once the last bytes are out).
-    if (code != Z_BUF_ERROR) DecompressCheck(code);
+    if (code != Z_BUF_ERROR) DecompressCheck(code, zs_);
     if (zs_.total_out == outBytes) return;
     // The data ended (or ran out) before the asked count: a short read.
     if (code == Z_STREAM_END || code == Z_BUF_ERROR) throw EReadError();

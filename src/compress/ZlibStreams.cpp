@@ -98,7 +98,7 @@ std::size_t TDecompressionStream::Read(void* buffer, std::size_t count) {
       Progress();
     }
     // The end of the zlib data ends delivery: more calls would make no progress.
-    if (DecompressCheck(zlib_detail::Inflate(zs_)) == Z_STREAM_END) ended_ = true;
+    if (DecompressCheck(zlib_detail::Inflate(zs_), zs_) == Z_STREAM_END) ended_ = true;
   }
   return count - left - zs_.avail_out;
 }

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "framework/Paths.hpp"
+#include "gui/Settings.hpp"
 
 namespace trovex {
 
@@ -57,9 +58,12 @@ std::string TDirectoryChooser::ChosenDirectory() const {
 }
 
 std::optional<std::string> RunDirectoryChooser(QWidget* owner, const std::string& start) {
-  TDirectoryChooser chooser(owner, QString::fromLocal8Bit(start));
+  TSettings settings;
+  TDirectoryChooser chooser(owner, settings.OutputFolderOr(QString::fromLocal8Bit(start)));
   if (chooser.exec() != QDialog::Accepted) return std::nullopt;
-  return chooser.ChosenDirectory();
+  std::string chosen = chooser.ChosenDirectory();
+  settings.RememberOutputFolder(QString::fromLocal8Bit(chosen));
+  return chosen;
 }
 
 }  // namespace trovex

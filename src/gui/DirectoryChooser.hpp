@@ -31,7 +31,9 @@ class TDirectoryChooser : public QFileDialog {
   std::string ChosenDirectory() const;
 };
 
-// Shows the chooser modally over owner; nothing when cancelled.
+// Shows the chooser modally over owner; nothing when cancelled. It starts in
+// the last output folder chosen (remembered between sessions) while that
+// exists, otherwise at start.
 std::optional<std::string> RunDirectoryChooser(QWidget* owner, const std::string& start);
 
 }  // namespace trovex

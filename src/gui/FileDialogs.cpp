@@ -1,5 +1,10 @@
 #include "gui/FileDialogs.hpp"
 
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include "gui/Settings.hpp"
+
 namespace trovex {
 
 QStringList QtNameFilters(const std::vector<FileFilter>& filters) {
@@ -21,7 +26,17 @@ void SetUpOpenDialog(QFileDialog& dialog, const QStringList& nameFilters) {
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFiles);
   dialog.setNameFilters(nameFilters);
-  dialog.selectNameFilter(nameFilters.value(0));
+  const TSettings settings;
+  const QString folder = settings.InputFolder();
+  if (!folder.isEmpty() && QFileInfo(folder).isDir()) dialog.setDirectory(folder);
+  const QString filter = settings.InputFilter();
+  dialog.selectNameFilter(nameFilters.contains(filter) ? filter : nameFilters.value(0));
+}
+
+QString SuffixOfFilter(const QString& filter) {
+  static const QRegularExpression pattern(R"(\(\*\.([^ )]+))");
+  const QRegularExpressionMatch match = pattern.match(filter);
+  return match.hasMatch() ? match.captured(1) : QString();
 }
 
 void SetUpSaveDialog(QFileDialog& dialog, const SaveDialogKind& kind) {
@@ -29,8 +44,10 @@ void SetUpSaveDialog(QFileDialog& dialog, const SaveDialogKind& kind) {
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-  dialog.setNameFilter(kind.filter);
+  dialog.setNameFilters(QString::fromLatin1(kind.filters).split(";;"));
   dialog.setDefaultSuffix(kind.suffix);
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                   [&dialog](const QString& filter) { dialog.setDefaultSuffix(SuffixOfFilter(filter)); });
 }
 
 OpenDialogResult RunOpenDialog(QWidget* owner, const std::vector<FileFilter>& filters) {
@@ -42,6 +59,10 @@ OpenDialogResult RunOpenDialog(QWidget* owner, const std::vector<FileFilter>& fi
   result.confirmed = true;
   result.filterIndex = FilterIndexOf(names, dialog.selectedNameFilter());
   for (const QString& file : dialog.selectedFiles()) result.paths.push_back(file.toLocal8Bit().toStdString());
+  if (!dialog.selectedFiles().isEmpty()) {
+    TSettings().RememberInput(QFileInfo(dialog.selectedFiles().constFirst()).absolutePath(),
+                              dialog.selectedNameFilter());
+  }
   return result;
 }
 

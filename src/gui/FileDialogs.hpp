@@ -20,18 +20,25 @@ QStringList QtNameFilters(const std::vector<FileFilter>& filters);
 int FilterIndexOf(const QStringList& nameFilters, const QString& selected);
 
 // The open dialog: "Select file...", the filters in order, several files
-// that must exist.
+// that must exist; it starts in the folder and with the filter of the last
+// confirmed open dialog, remembered between sessions.
 void SetUpOpenDialog(QFileDialog& dialog, const QStringList& nameFilters);
 
 struct SaveDialogKind {
   const char* title;
-  const char* filter;
-  const char* suffix;  // added to a name typed without one
+  const char* filters;  // separated by ";;"
+  const char* suffix;   // added to a name typed without one under the first filter
 };
 inline constexpr SaveDialogKind kSaveListDialog{"Select file...", "Project list files (*.lst)", "lst"};
-inline constexpr SaveDialogKind kSaveResultsDialog{"Select target...", "Text files (*.txt)", "txt"};
+inline constexpr SaveDialogKind kSaveResultsDialog{"Select target...", "Text files (*.txt);;Rich text files (*.rtf)",
+                                                   "txt"};
 
-// A save dialog that asks before replacing an existing file.
+// The extension a filter's first pattern gives a name typed without one:
+// "rtf" for "Rich text files (*.rtf)".
+QString SuffixOfFilter(const QString& filter);
+
+// A save dialog that asks before replacing an existing file. A name typed
+// without an extension gets the one of the filter in use.
 void SetUpSaveDialog(QFileDialog& dialog, const SaveDialogKind& kind);
 
 // The dialogs shown modally over owner. Paths come back in the locale's

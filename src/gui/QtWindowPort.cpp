@@ -7,6 +7,7 @@
 #include "framework/SafeOutput.hpp"
 #include "gui/DirectoryChooser.hpp"
 #include "gui/FileDialogs.hpp"
+#include "gui/MessageBoxes.hpp"
 #include "gui/RtfDocument.hpp"
 
 namespace trovex {
@@ -18,11 +19,6 @@ constexpr int kBytesRole = Qt::UserRole;
 
 QString Display(const std::string& bytes) { return QString::fromLocal8Bit(bytes.data(), qsizetype(bytes.size())); }
 
-void ShowBox(QWidget* window, QMessageBox::Icon icon, const QString& text, const QString& caption) {
-  QMessageBox box(icon, caption, text, QMessageBox::Ok, window);
-  box.exec();
-}
-
 }  // namespace
 
 TDialogHooks RealDialogs(QWidget* window) {
@@ -32,7 +28,15 @@ TDialogHooks RealDialogs(QWidget* window) {
   hooks.SaveResults = [window] { return RunSaveDialog(window, kSaveResultsDialog); };
   hooks.ChooseDirectory = [window](const std::string& start) { return RunDirectoryChooser(window, start); };
   hooks.Message = [window](QMessageBox::Icon icon, const QString& text, const QString& caption) {
-    ShowBox(window, icon, text, caption);
+    QMessageBox box(icon, caption, text, QMessageBox::Ok, window);
+    FitCaption(box);
+    box.exec();
+  };
+  hooks.Question = [window](const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, window);
+    box.setDefaultButton(QMessageBox::Yes);
+    FitCaption(box);
+    return box.exec() == QMessageBox::Yes;
   };
   return hooks;
 }
@@ -44,7 +48,9 @@ void TQtWindowPort::ShowError(const std::string& message) {
   dialogs_.Message(QMessageBox::Critical, Display(message), "Trovex");
 }
 
-void TQtWindowPort::SetLabel(Label label, const std::string& text) { controls_.LabelOf(label)->setText(Display(text)); }
+void TQtWindowPort::SetLabel(Label label, const std::string& text) {
+  controls_.LabelOf(label)->SetFullText(Display(text));
+}
 
 void TQtWindowPort::SetBarMax(Bar bar, int maximum) { controls_.BarOf(bar)->setMaximum(maximum); }
 
@@ -79,7 +85,9 @@ int TQtWindowPort::ResultLineCount() const { return static_cast<int>(resultLines
 
 void TQtWindowPort::FocusResults() { controls_.Results->setFocus(); }
 
-void TQtWindowPort::SaveResults(const std::string& path) { WriteWholeFile(path, RtfDocument(resultLines_)); }
+void TQtWindowPort::SaveResults(const std::string& path) {
+  WriteWholeFile(path, SavedResultsDocument(path, resultLines_));
+}
 
 void TQtWindowPort::SetButtonEnabled(Button button, bool enabled) {
   if (QAction* action = controls_.ToolButton(button)) {
@@ -104,6 +112,7 @@ std::string TQtWindowPort::ListItem(int index) const {
 void TQtWindowPort::ListAppend(const std::string& text) {
   auto* item = new QListWidgetItem(Display(text));
   item->setData(kBytesRole, QByteArray::fromStdString(text));
+  item->setToolTip(item->text());
   controls_.LogList->addItem(item);
 }
 
@@ -133,6 +142,10 @@ std::optional<std::string> TQtWindowPort::ChooseDirectory(const std::string& sta
 
 void TQtWindowPort::ShowMessage(const std::string& text, const std::string& caption) {
   dialogs_.Message(QMessageBox::Information, Display(text), Display(caption));
+}
+
+bool TQtWindowPort::AskYesNo(const std::string& text, const std::string& caption) {
+  return dialogs_.Question(Display(text), Display(caption));
 }
 
 void TQtWindowPort::ProcessMessages() { QCoreApplication::processEvents(); }

@@ -22,6 +22,7 @@ struct TDialogHooks {
   std::function<std::optional<std::string>()> SaveResults;
   std::function<std::optional<std::string>(const std::string& start)> ChooseDirectory;
   std::function<void(QMessageBox::Icon icon, const QString& text, const QString& caption)> Message;
+  std::function<bool(const QString& text, const QString& caption)> Question;
 };
 
 // The real dialogs, owned by window.
@@ -64,6 +65,7 @@ class TQtWindowPort : public TWindowPort {
   std::optional<std::string> ChooseDirectory(const std::string& start) override;
 
   void ShowMessage(const std::string& text, const std::string& caption) override;
+  bool AskYesNo(const std::string& text, const std::string& caption) override;
   void ProcessMessages() override;
   void CloseWindow() override;
 

@@ -68,6 +68,17 @@ void AppendLine(std::string& out, const std::string& line) {
 
 }  // namespace
 
+std::string PlainTextDocument(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& line : lines) out += line + "\r\n";
+  return out;
+}
+
+std::string SavedResultsDocument(const std::string& path, const std::vector<std::string>& lines) {
+  const QString name = QString::fromLocal8Bit(path.data(), qsizetype(path.size()));
+  return name.endsWith(".rtf", Qt::CaseInsensitive) ? RtfDocument(lines) : PlainTextDocument(lines);
+}
+
 std::string RtfDocument(const std::vector<std::string>& lines) {
   std::string out = kHeader;
   for (const std::string& line : lines) AppendLine(out, line);

@@ -108,6 +108,24 @@ void DrawExit(QPainter& p) {
   p.drawPolygon(head, 3);
 }
 
+// An archive box with a page coming out of it, the program's own picture.
+void DrawProgram(QPainter& p) {
+  p.save();
+  p.translate(2.5, -0.5);
+  p.scale(0.8, 0.8);
+  DrawPage(p);
+  p.restore();
+  const QColor wood(0x9a, 0x62, 0x30);
+  p.setPen(QPen(wood.darker(150), 1));
+  p.setBrush(wood);
+  p.drawRect(QRectF(0.5, 8.5, 15, 7));
+  p.setBrush(wood.lighter(130));
+  p.drawRect(QRectF(0.5, 7.5, 15, 2));
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0xe0, 0xb0, 0x40));
+  p.drawRect(QRectF(6.5, 10.5, 3, 2.5));
+}
+
 void Draw(ToolbarArt art, QPainter& p) {
   switch (art) {
     case ToolbarArt::Add:
@@ -125,13 +143,14 @@ void Draw(ToolbarArt art, QPainter& p) {
   }
 }
 
-QImage Picture(ToolbarArt art, int size) {
+template <typename Drawing>
+QImage Picture(int size, Drawing draw) {
   QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
   p.scale(static_cast<double>(size) / kGrid, static_cast<double>(size) / kGrid);
-  Draw(art, p);
+  draw(p);
   return image;
 }
 
@@ -155,10 +174,18 @@ QImage Greyed(const QImage& picture) {
 QIcon ToolbarIcon(ToolbarArt art) {
   QIcon icon;
   for (const int size : kSizes) {
-    const QImage picture = Picture(art, size);
+    const QImage picture = Picture(size, [art](QPainter& p) { Draw(art, p); });
     icon.addPixmap(QPixmap::fromImage(picture), QIcon::Normal);
     icon.addPixmap(QPixmap::fromImage(Greyed(picture)), QIcon::Disabled);
   }
+  return icon;
+}
+
+QImage ProgramPicture(int size) { return Picture(size, DrawProgram); }
+
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (const int size : {16, 32, 48, 64, 128, 256}) icon.addPixmap(QPixmap::fromImage(ProgramPicture(size)));
   return icon;
 }
 

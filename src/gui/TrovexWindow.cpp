@@ -1,9 +1,13 @@
 #include "gui/TrovexWindow.hpp"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QScreen>
+#include <QShortcut>
 #include <exception>
 
+#include "gui/Settings.hpp"
+#include "gui/ToolbarIcons.hpp"
 #include "run/Kinds.hpp"
 
 namespace trovex {
@@ -28,7 +32,10 @@ constexpr ToolCommand kToolCommands[] = {
 TTrovexWindow::TTrovexWindow() : controls_(BuildControls(this)), port_(this, controls_), form_(port_) {
   setObjectName("MainForm");
   setWindowTitle("Trovex");
+  setWindowIcon(ProgramIcon());
+  RestoreKinds();
   WireCommands();
+  ApplyKinds();
   form_.FormCreate();
 }
 
@@ -42,14 +49,51 @@ void TTrovexWindow::WireCommands() {
   connect(controls_.SaveLog, &QPushButton::clicked, this, [this] { Invoke(&TMainForm::SaveLogClick); });
   connect(controls_.Stop, &QPushButton::clicked, this, [this] { Invoke(&TMainForm::StopClick); });
   for (QAction* kind : controls_.KindActions) connect(kind, &QAction::toggled, this, [this] { ApplyKinds(); });
+  // A drop is handled once the drag has ended, so that a question it asks
+  // does not run inside the drag.
+  connect(controls_.LogList, &TLogList::FilesDropped, this, &TTrovexWindow::AddFiles, Qt::QueuedConnection);
+  auto* stop = new QShortcut(kStopShortcut, this);
+  connect(stop, &QShortcut::activated, this, [this] {
+    if (controls_.Stop->isEnabled()) Invoke(&TMainForm::StopClick);
+  });
+  auto* about = new QShortcut(QKeySequence(Qt::Key_F1), this);
+  connect(about, &QShortcut::activated, this, &TTrovexWindow::ShowAbout);
+}
+
+void TTrovexWindow::RestoreKinds() {
+  const TSettings settings;
+  if (!settings.HasKinds()) return;
+  const QStringList chosen = settings.Kinds();
+  for (std::size_t i = 0; i < controls_.KindActions.size(); ++i) {
+    controls_.KindActions[i]->setChecked(chosen.contains(kKindNames[i].name));
+  }
 }
 
 void TTrovexWindow::ApplyKinds() {
   KindSet kinds = 0;
+  QStringList names;
   for (std::size_t i = 0; i < controls_.KindActions.size(); ++i) {
-    if (controls_.KindActions[i]->isChecked()) kinds |= kKindNames[i].kind;
+    if (!controls_.KindActions[i]->isChecked()) continue;
+    kinds |= kKindNames[i].kind;
+    names << kKindNames[i].name;
   }
   form_.Run().ExtractKinds = kinds;
+  TSettings().RememberKinds(names);
+}
+
+void TTrovexWindow::AddFiles(const QStringList& paths) {
+  std::vector<std::string> files;
+  for (const QString& path : paths) files.push_back(QFileInfo(path).absoluteFilePath().toLocal8Bit().toStdString());
+  Guarded([this, &files] { form_.AddDroppedFiles(files); });
+}
+
+void TTrovexWindow::ShowAbout() {
+  const QString text = QString("Trovex %1\n\n"
+                               "Extracts a game's resource files into editable files and puts the edits back.\n\n"
+                               "Licence: %2\n"
+                               "Qt %3")
+                           .arg(TROVEX_VERSION, TROVEX_LICENCE, qVersion());
+  port_.Dialogs().Message(QMessageBox::Information, text, "About Trovex");
 }
 
 void TTrovexWindow::CentreOnScreen() {
@@ -61,8 +105,12 @@ void TTrovexWindow::CentreOnScreen() {
 }
 
 void TTrovexWindow::Invoke(Command command) {
+  Guarded([this, command] { (form_.*command)(); });
+}
+
+void TTrovexWindow::Guarded(const std::function<void()>& action) {
   try {
-    (form_.*command)();
+    action();
   } catch (const std::exception& error) {
     port_.ShowError(error.what());
   }

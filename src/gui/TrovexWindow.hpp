@@ -2,7 +2,9 @@
 // main window's logic, with every button wired to its command.
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
+#include <functional>
 
 #include "app/MainForm.hpp"
 #include "gui/QtWindowPort.hpp"
@@ -27,6 +29,11 @@ class TTrovexWindow : public QWidget {
   // Runs a command of the window's logic; an error it raises is shown in a
   // message box and the window goes on working.
   void Invoke(void (TMainForm::*command)());
+  // Adds files as a drop on the list does (also the files named when the
+  // program starts); relative paths are taken from the current folder.
+  void AddFiles(const QStringList& paths);
+  // The About box: program name, version, licence and the Qt version.
+  void ShowAbout();
 
  protected:
   // Closing during a run stops the run first; the window closes when the
@@ -35,7 +42,9 @@ class TTrovexWindow : public QWidget {
 
  private:
   void WireCommands();
+  void RestoreKinds();
   void ApplyKinds();
+  void Guarded(const std::function<void()>& action);
 
   TWindowControls controls_;
   TQtWindowPort port_;

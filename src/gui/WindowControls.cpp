@@ -20,15 +20,16 @@ struct ToolButtonRow {
   ToolbarArt art;
   const char* toolTip;
   bool enabled;
+  QKeyCombination shortcut;
 };
 
 constexpr ToolButtonRow kToolButtonRows[kToolbarButtons] = {
-    {"BAddLog", ToolbarArt::Add, "Add files to the list", true},
-    {"BSaveList", ToolbarArt::SaveList, "Save the list as a project list", false},
-    {"BRemLog", ToolbarArt::Remove, "Remove the selected files from the list", false},
-    {"BClearAll", ToolbarArt::ClearAll, "Clear the list", false},
-    {"BProcess", ToolbarArt::Process, "Process the files in the list", false},
-    {"BExit", ToolbarArt::Exit, "Exit", true},
+    {"BAddLog", ToolbarArt::Add, "Add files to the list", true, Qt::CTRL | Qt::Key_O},
+    {"BSaveList", ToolbarArt::SaveList, "Save the list as a project list", false, Qt::CTRL | Qt::Key_S},
+    {"BRemLog", ToolbarArt::Remove, "Remove the selected files from the list", false, QKeyCombination(Qt::Key_Delete)},
+    {"BClearAll", ToolbarArt::ClearAll, "Clear the list", false, Qt::CTRL | Qt::SHIFT | Qt::Key_Delete},
+    {"BProcess", ToolbarArt::Process, "Process the files in the list", false, QKeyCombination(Qt::Key_F5)},
+    {"BExit", ToolbarArt::Exit, "Exit", true, Qt::CTRL | Qt::Key_Q},
 };
 
 void BuildToolBar(QWidget* window, QLayout* layout, TWindowControls& c) {
@@ -50,7 +51,8 @@ void BuildToolBar(QWidget* window, QLayout* layout, TWindowControls& c) {
     const ToolButtonRow& row = kToolButtonRows[i];
     QAction* action = c.ToolBar1->addAction(ToolbarIcon(row.art), row.toolTip);
     action->setObjectName(row.name);
-    action->setToolTip(row.toolTip);
+    action->setShortcut(QKeySequence(row.shortcut));
+    action->setToolTip(WithShortcut(row.toolTip, action->shortcut()));
     action->setEnabled(row.enabled);
     c.ToolButtons[static_cast<std::size_t>(i)] = action;
   }
@@ -89,8 +91,8 @@ QProgressBar* MakeBar(QWidget* parent, const char* name, int top) {
   return bar;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top, int width) {
-  auto* label = new QLabel(text, parent);
+TElidingLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top, int width) {
+  auto* label = new TElidingLabel(text, parent);
   label->setObjectName(name);
   label->setGeometry(left, top, width, label->fontMetrics().height());
   return label;
@@ -115,16 +117,22 @@ void BuildProcessGroup(QWidget* window, QLayout* layout, TWindowControls& c) {
   c.GroupBox1->setStyleSheet(
       "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
       "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 7px; top: 0px; }");
-  c.CurrentMessage = MakeLabel(c.GroupBox1, "CurrentMessage", QString(), 12, 16, 318);
-  c.Extracted = MakeLabel(c.GroupBox1, "Extracted", "Extracted: 0", 334, 14, 168);
+  // Each label has the room up to the next control.
+  c.CurrentMessage = MakeLabel(c.GroupBox1, "CurrentMessage", QString(), 12, 16, 334 - 12);
+  c.Extracted = MakeLabel(c.GroupBox1, "Extracted", "Extracted: 0", 334, 14, 506 - 334);
   c.SaveLog = MakeButton(c.GroupBox1, "SaveLog", "Save results", QRect(506, 10, 105, 19));
   c.Stop = MakeButton(c.GroupBox1, "Stop", "Stop", QRect(612, 10, 71, 19));
+  c.Stop->setToolTip(WithShortcut("Stop the run", kStopShortcut));
   c.Progress = MakeBar(c.GroupBox1, "Progress", 32);
   c.Total = MakeBar(c.GroupBox1, "Total", 48);
   layout->addWidget(c.GroupBox1);
 }
 
 }  // namespace
+
+QString WithShortcut(const QString& toolTip, const QKeySequence& shortcut) {
+  return toolTip + " (" + shortcut.toString(QKeySequence::NativeText) + ")";
+}
 
 QAction* TWindowControls::ToolButton(Button button) const {
   const auto index = static_cast<std::size_t>(button);
@@ -144,9 +152,8 @@ TWindowControls BuildControls(QWidget* window) {
   BuildToolBar(window, layout, c);
   BuildKindsChoice(c);
 
-  c.LogList = new QListWidget(window);
+  c.LogList = new TLogList(window);
   c.LogList->setObjectName("LogList");
-  c.LogList->setSelectionMode(QAbstractItemView::ExtendedSelection);
   c.LogList->setFixedHeight(kListHeight);
   layout->addWidget(c.LogList);
 
@@ -155,9 +162,16 @@ TWindowControls BuildControls(QWidget* window) {
   c.Results->setReadOnly(true);
   c.Results->setAcceptRichText(false);
   c.Results->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  c.Results->setTabChangesFocus(true);
   layout->addWidget(c.Results, 1);
 
   BuildProcessGroup(window, layout, c);
+  // Tab goes through list, pane and the two buttons; the toolbar's commands
+  // are reached by their shortcuts.
+  QWidget::setTabOrder(c.LogList, c.Results);
+  QWidget::setTabOrder(c.Results, c.SaveLog);
+  QWidget::setTabOrder(c.SaveLog, c.Stop);
+  c.LogList->setFocus();
   return c;
 }
 

@@ -14,6 +14,8 @@
 #include <array>
 #include <vector>
 
+#include "gui/ElidingLabel.hpp"
+#include "gui/LogList.hpp"
 #include "run/WindowPort.hpp"
 
 namespace trovex {
@@ -31,11 +33,11 @@ struct TWindowControls {
   // in the order of kKindNames.
   QToolButton* Kinds = nullptr;
   std::vector<QAction*> KindActions;
-  QListWidget* LogList = nullptr;
+  TLogList* LogList = nullptr;
   QTextEdit* Results = nullptr;
   QGroupBox* GroupBox1 = nullptr;
-  QLabel* CurrentMessage = nullptr;
-  QLabel* Extracted = nullptr;
+  TElidingLabel* CurrentMessage = nullptr;
+  TElidingLabel* Extracted = nullptr;
   QPushButton* SaveLog = nullptr;
   QPushButton* Stop = nullptr;
   QProgressBar* Progress = nullptr;
@@ -44,8 +46,15 @@ struct TWindowControls {
   // The toolbar action of a toolbar button, nothing for SaveLog and Stop.
   QAction* ToolButton(Button button) const;
   QProgressBar* BarOf(Bar bar) const { return bar == Bar::Progress ? Progress : Total; }
-  QLabel* LabelOf(Label label) const { return label == Label::CurrentMessage ? CurrentMessage : Extracted; }
+  TElidingLabel* LabelOf(Label label) const { return label == Label::CurrentMessage ? CurrentMessage : Extracted; }
 };
+
+// Stop during a run. The window handles it itself: a button's own shortcut
+// clicks only after a short animation, when a short run may have ended.
+inline const QKeySequence kStopShortcut(Qt::Key_Escape);
+
+// A command's tooltip with its shortcut: "Process the files in the list (F5)".
+QString WithShortcut(const QString& toolTip, const QKeySequence& shortcut);
 
 // Creates the controls as children of window, in their initial states, and
 // fixes the window's size.

@@ -6,7 +6,9 @@
 #include "archive/BiffInsert.hpp"
 #include "archive/Key.hpp"
 #include "framework/Paths.hpp"
+#include "imaging/Font.hpp"
 #include "joblog/JobLogLine.hpp"
+#include "sound/MovieSound.hpp"
 #include "strings/Talk.hpp"
 
 namespace trovex {
@@ -19,11 +21,12 @@ struct ReplayRow {
 };
 
 // The replay table: the insertion handler of each format code that has one.
-// Fonts (7) and movies (5) join it when their handlers exist.
 constexpr ReplayRow kReplayTable[] = {
     {fcBiff, InsertBiff},
     {fcTalk, InsertTalk},
     {fcKey, UpdateKeyLocations},
+    {fcFont, InsertFont},
+    {fcMovie, InsertMovieSound},
 };
 
 std::string ProcessingText(const std::string& path) { return "Processing " + FileNamePart(path) + "..."; }
@@ -84,6 +87,13 @@ void AdvanceProgress(RunState& run) {
   if (position < 100) run.Window.SetBarPosition(Bar::Progress, position + 1);
 }
 
+// A job log holds at least one "#Format:" line. Reading stops at a zero
+// byte, so a binary file (an archive listed by mistake) holds none either.
+bool HoldsFormatLine(const TStringList& lines) {
+  return std::any_of(lines.Lines().begin(), lines.Lines().end(),
+                     [](const std::string& line) { return KeywordOf(FirstToken(line)) == LineKeyword::Format; });
+}
+
 // Closes the source however the replay ends, so that a failed run does not
 // keep the game file open.
 struct SourceCloser {
@@ -102,6 +112,11 @@ InsertionHandler InsertionHandlerFor(std::uint8_t formatCode) {
 void ReplayJobLog(RunState& run, const std::string& logPath) {
   run.ReplayLines.Clear();
   run.ReplayLines.LoadFromFile(logPath);
+  if (!HoldsFormatLine(run.ReplayLines)) {
+    run.Result(FileNamePart(logPath) + " is not a job log; passed over.");
+    return;
+  }
+  run.ReplayLogPath = logPath;
   const std::string processing = ProcessingText(logPath);
   run.Message(processing);
   run.Window.SetBarMax(Bar::Total, 100);

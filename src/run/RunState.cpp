@@ -4,6 +4,16 @@
 
 namespace trovex {
 
+namespace {
+
+void TROVEX_LIBRARY_CALL RunProgress(void* run, std::int32_t position) {
+  static_cast<RunState*>(run)->SetProgress(position);
+}
+
+}  // namespace
+
+RunState::RunState(TWindowPort& window) : Window(window), ProgressRoutine(RunProgress), ProgressContext(this) {}
+
 std::string RunState::OutputPath(const std::string& name) const { return JoinPath(OutputDir, name); }
 
 void RunState::StartProgress() {

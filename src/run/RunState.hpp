@@ -15,12 +15,24 @@
 
 namespace trovex {
 
+// The calling convention of routines handed to outside libraries.
+#if defined(_WIN32)
+#define TROVEX_LIBRARY_CALL __stdcall
+#else
+#define TROVEX_LIBRARY_CALL
+#endif
+
+// A progress routine for outside libraries: routine(context, position 0..100).
+using LibraryProgressRoutine = void(TROVEX_LIBRARY_CALL*)(void* context, std::int32_t position);
+
 struct RunState {
-  explicit RunState(TWindowPort& window) : Window(window) {}
+  explicit RunState(TWindowPort& window);
 
   TWindowPort& Window;
   TStringList JobLog;
   TStringList ReplayLines;
+  // The job log that ReplayLines were read from.
+  std::string ReplayLogPath;
   std::string OutputDir;
   // During replay, the file named by the current "#Source:" line.
   std::unique_ptr<TFileStream> SourceArchive;
@@ -30,6 +42,10 @@ struct RunState {
   KindSet ExtractKinds = kAllKinds;
   // Set by Stop (or Ctrl-C); honoured between entries and in item loops.
   std::atomic<bool> StopMark{false};
+  // What outside libraries call to show their progress, and its context: the
+  // main window's ReportProgress, or SetProgress of this run by default.
+  LibraryProgressRoutine ProgressRoutine;
+  void* ProgressContext;
 
   bool StopRequested() const { return StopMark.load(); }
 

@@ -37,7 +37,8 @@ class TWindowPort {
   virtual void AppendResult(const std::string& line) = 0;
   virtual int ResultLineCount() const = 0;
   virtual void FocusResults() = 0;
-  // Writes the results pane as an RTF document.
+  // Writes the results pane to a file: an RTF document when the name ends in
+  // ".rtf", the pane's lines as plain text otherwise.
   virtual void SaveResults(const std::string& path) = 0;
 
   virtual void SetButtonEnabled(Button button, bool enabled) = 0;
@@ -61,6 +62,9 @@ class TWindowPort {
 
   // A modal box with the information icon and one OK button.
   virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
+  // A modal question with Yes and No; true for Yes. A window that has nobody
+  // to ask answers Yes.
+  virtual bool AskYesNo(const std::string& /*text*/, const std::string& /*caption*/) { return true; }
   // Lets pending window events (clicks, repaints, signals) be handled.
   virtual void ProcessMessages() = 0;
   virtual void CloseWindow() = 0;

@@ -164,8 +164,32 @@ std::optional<std::uint64_t> IdentifierOf(std::string_view line) {
   return number;
 }
 
+bool DumpShows(std::string_view edited, std::string_view source) {
+  std::size_t at = 0;
+  bool token = false;
+  for (std::size_t i = 0; i < source.size(); ++i) {
+    char shown = source[i];
+    if (shown == '>') token = false;
+    if (token) shown = '*';
+    if (shown == '<') token = true;
+    if (shown == '\r' || shown == '\n') {
+      if (shown == '\r' && i + 1 < source.size() && source[i + 1] == '\n') ++i;
+      shown = '\n';
+    }
+    if (at == edited.size() || edited[at] != shown) return false;
+    ++at;
+  }
+  return at == edited.size();
+}
+
+bool BreaksWithCrLf(std::string_view text) {
+  const std::size_t brk = text.find_first_of("\r\n");
+  return brk != std::string_view::npos && text.substr(brk, 2) == "\r\n";
+}
+
 bool MayHoldTokens(std::string_view edited) {
-  return edited.find('<') != std::string_view::npos && edited.find('>') != std::string_view::npos;
+  if (edited.find('<') == std::string_view::npos) return false;
+  return edited.find('>') != std::string_view::npos || MaskedTailStart(edited) != std::string_view::npos;
 }
 
 
@@ -218,8 +242,11 @@ void TDumpLines::Fill() {
     end_ -= begin_;
     begin_ = 0;
   }
-  // The buffer grows only for a line longer than what it holds.
-  if (buffer_.size() - end_ < chunkSize_) buffer_.resize(std::max(end_ + chunkSize_, 2 * buffer_.size()));
+  // Reads start small and double up to the chunk size, so a short dump costs
+  // no more than it holds; the buffer grows only for a line longer than what
+  // it holds.
+  readSize_ = readSize_ == 0 ? std::min(chunkSize_, kFirstRead) : std::min(chunkSize_, 2 * readSize_);
+  if (buffer_.size() - end_ < readSize_) buffer_.resize(std::max(end_ + readSize_, 2 * buffer_.size()));
   char* to = buffer_.data() + end_;
   std::size_t got = stream_.Read(to, buffer_.size() - end_);
   if (const void* nul = std::memchr(to, '\0', got)) {

@@ -32,14 +32,23 @@ void AppendDumpEntry(std::string& out, std::uint32_t index, std::string_view tex
 // largest 64-bit value, which no entry has.
 std::optional<std::uint64_t> IdentifierOf(std::string_view line);
 
+// True when edited (an entry's lines joined with LF) is what the dump shows
+// for the source string: its text masked, every CR LF, lone CR and lone LF
+// one line break.
+bool DumpShows(std::string_view edited, std::string_view source);
+
+// True when the first line break of text is CR LF.
+bool BreaksWithCrLf(std::string_view text);
+
 // What token restoring found in one entry.
 struct TokenCounts {
   std::size_t masked = 0;  // masked tokens in the edited text
   std::size_t source = 0;  // tokens in the source string
 };
 
-// True when the edited text holds both a "<" and a ">", the only case in
-// which restoring consults the source string.
+// True when the edited text holds both a "<" and a ">", or ends in a masked
+// unclosed token ("<**"): the only cases in which restoring consults the
+// source string.
 bool MayHoldTokens(std::string_view edited);
 
 // Appends the edited text with its masked tokens ("<" + one or more "*" +
@@ -68,8 +77,10 @@ class TDumpLines {
   void Fill();
   std::string_view Take(std::size_t length, std::size_t skip);
 
+  static constexpr std::size_t kFirstRead = std::size_t{1} << 16;
   TStream& stream_;
   std::size_t chunkSize_;
+  std::size_t readSize_ = 0;  // the size of the last read, growing to chunkSize_
   std::string buffer_;
   std::size_t begin_ = 0;  // the unread bytes are buffer_[begin_, end_)
   std::size_t end_ = 0;

@@ -23,15 +23,14 @@ std::uint64_t FindIdentifier(TDumpLines& lines, const std::string& dumpPath, std
   }
 }
 
-// Appends the entry's lines up to its end line, joined with LF; empty lines
-// add nothing, and a break before the end line is kept only after a text line.
+// Appends the entry's lines up to its end line, joined with one LF each:
+// empty lines are kept, so "a", "", "b" gives a, LF, LF, b.
 void CollectEdited(TDumpLines& lines, const std::string& dumpPath, std::uint32_t index, std::string& out) {
   std::string_view line = RequireLine(lines, dumpPath, "end", index);
   while (line != kDumpEndLine) {
-    const bool text = !line.empty();
     out.append(line);
     line = RequireLine(lines, dumpPath, "end", index);
-    if (text && line != kDumpEndLine) out += '\n';
+    if (line != kDumpEndLine) out += '\n';
   }
 }
 

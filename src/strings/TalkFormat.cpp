@@ -59,7 +59,7 @@ TalkTable ReadTalkTable(TStream& stream, const std::string& path) {
   return table;
 }
 
-std::string_view TTalkStrings::String(std::uint32_t index) {
+std::string_view TTalkStrings::Stored(std::uint32_t index) {
   // A string that lies partly or wholly beyond the end of the file gives the
   // bytes that exist.
   const std::uint64_t start = std::uint64_t{table_.stringsOffset} + table_.StringOffset(index);
@@ -78,8 +78,7 @@ std::string_view TTalkStrings::String(std::uint32_t index) {
     stream_.ReadBuffer(window_.data(), window_.size());
     windowStart_ = start;
   }
-  const std::string_view text(window_.data() + (start - windowStart_), static_cast<std::size_t>(length));
-  return text.substr(0, text.find('\0'));
+  return std::string_view(window_.data() + (start - windowStart_), static_cast<std::size_t>(length));
 }
 
 }  // namespace trovex

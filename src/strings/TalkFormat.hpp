@@ -55,9 +55,12 @@ TalkTable ReadTalkTable(TStream& stream, const std::string& path);
 class TTalkStrings {
  public:
   TTalkStrings(TStream& stream, const TalkTable& table) : stream_(stream), table_(table) {}
-  // The bytes of string index that lie inside the file, up to its first NUL;
-  // valid until the next call.
-  std::string_view String(std::uint32_t index);
+  // The bytes of string index that lie inside the file; valid until the
+  // next call.
+  std::string_view Stored(std::uint32_t index);
+  // The same up to the first NUL: the string's text.
+  std::string_view String(std::uint32_t index) { return TextOf(Stored(index)); }
+  static std::string_view TextOf(std::string_view stored) { return stored.substr(0, stored.find('\0')); }
 
  private:
   static constexpr std::uint64_t kFirstReadAhead = std::uint64_t{1} << 14;

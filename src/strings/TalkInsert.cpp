@@ -67,16 +67,25 @@ class TRebuild {
   }
 
  private:
-  // The edited text goes into the new string data, its masked tokens (if it
-  // may hold any) restored from the source string.
+  // An entry whose edited text is what the dump shows for its source string
+  // keeps the source's stored bytes exactly. Any other text goes into the new
+  // string data with the source's line break (CR LF when its first break is
+  // CR LF, else LF) and its masked tokens (if it may hold any) restored.
   void StoreEntry(std::uint32_t index, std::string_view edited) {
     const std::uint64_t offset = strings_.Size();
     std::string& out = strings_.Buffer();
+    const std::string_view stored = source_.Stored(index);
+    const std::string_view source = TTalkStrings::TextOf(stored);
     TokenCounts tokens;
-    if (MayHoldTokens(edited)) {
-      tokens = AppendRestored(out, edited, source_.String(index));
+    if (DumpShows(edited, source)) {
+      out.append(stored);
     } else {
-      out.append(edited);
+      if (BreaksWithCrLf(source)) edited = WithCrLf(edited);
+      if (MayHoldTokens(edited)) {
+        tokens = AppendRestored(out, edited, source);
+      } else {
+        out.append(edited);
+      }
     }
     const std::uint64_t length = strings_.Size() - offset;
     if (strings_.Size() > std::numeric_limits<std::uint32_t>::max()) {
@@ -92,9 +101,19 @@ class TRebuild {
     }
   }
 
+  std::string_view WithCrLf(std::string_view edited) {
+    crlf_.clear();
+    for (const char c : edited) {
+      if (c == '\n') crlf_ += '\r';
+      crlf_ += c;
+    }
+    return crlf_;
+  }
+
   RunState& run_;
   TalkTable& table_;
   TTalkStrings source_;
+  std::string crlf_;  // an edited text with CR LF breaks
   TDumpEntryReader entries_;
   const std::string& dumpPath_;
   TChunkedOutput& strings_;

@@ -43,6 +43,8 @@ TEST_F(ListCommands, AddOffersTheNineFiltersAndAnotherTypeReplacesTheList) {
   EXPECT_EQ(form.FormatCode(), 3);
   Add(kTalkFilter, {"/g/dialog.tlk"});
   EXPECT_EQ(window.list, std::vector<std::string>{"/g/dialog.tlk"});
+  ASSERT_EQ(window.questions.size(), 1u);
+  EXPECT_EQ(window.questions[0].text, "The list holds BIFF archives. Replace them with TALK tables?");
   Add(kTalkFilter, {"/g/dialog.tlk", "/g/other.tlk"});  // same type: appended, duplicates too
   EXPECT_EQ(window.list, (std::vector<std::string>{"/g/dialog.tlk", "/g/dialog.tlk", "/g/other.tlk"}));
   EXPECT_EQ(form.FormatCode(), 6);
@@ -118,6 +120,45 @@ TEST_F(ListCommands, SaveListWritesAProjectListAndSaveResultsReports) {
   EXPECT_FALSE(window.IsEnabled(Button::SaveLog));
   form.SaveLogClick();  // cancelled: nothing more
   EXPECT_EQ(window.messages.size(), 1u);
+}
+
+TEST_F(ListCommands, NoKeepsTheListOfTheOtherTypeAndTheTypeInForceIsShown) {
+  EXPECT_EQ(window.labels[Label::CurrentMessage], "");
+  Add(kBiffFilter, {"/g/a.bif"});
+  EXPECT_EQ(window.labels[Label::CurrentMessage], "Input: BIFF packages (*.bif)");
+  window.questionAnswers.push_back(false);
+  Add(kTalkFilter, {"/g/dialog.tlk"});
+  EXPECT_EQ(window.list, std::vector<std::string>{"/g/a.bif"});
+  EXPECT_EQ(form.FormatCode(), 3);
+  EXPECT_EQ(window.labels[Label::CurrentMessage], "Input: BIFF packages (*.bif)");
+  EXPECT_TRUE(ListCommandsEnabled());
+  // An emptied list is replaced without asking.
+  form.BClearAllClick();
+  Add(kTalkFilter, {"/g/dialog.tlk"});
+  EXPECT_EQ(window.questions.size(), 1u);
+  EXPECT_EQ(window.labels[Label::CurrentMessage], "Input: TALK text (*.tlk)");
+}
+
+TEST_F(ListCommands, DroppedFilesTakeTheTypeOfTheirExtension) {
+  form.AddDroppedFiles({"/g/DIALOG.TLK", "/g/other.tlk"});
+  EXPECT_EQ(form.FormatCode(), 6);
+  EXPECT_EQ(window.list, (std::vector<std::string>{"/g/DIALOG.TLK", "/g/other.tlk"}));
+  EXPECT_TRUE(ListCommandsEnabled());
+  form.AddDroppedFiles({"/g/a.bif"});  // the first row of the extension: extraction, not compression
+  EXPECT_EQ(form.FormatCode(), 3);
+  EXPECT_EQ(window.list, std::vector<std::string>{"/g/a.bif"});
+
+  form.AddDroppedFiles({"/g/b.bif", "/g/chitin.key"});
+  form.AddDroppedFiles({"/g/c.bif", "/g/notes.txt"});
+  form.AddDroppedFiles({"/g/README"});
+  EXPECT_EQ(window.list, std::vector<std::string>{"/g/a.bif"});
+  ASSERT_EQ(window.messages.size(), 3u);
+  EXPECT_EQ(window.messages[0].text,
+            "The files are of different input types (BIFF archives and KEY indexes); add the files of one type at a "
+            "time.");
+  EXPECT_EQ(window.messages[1].text,
+            "notes.txt is of no input type that Trovex reads (.bif, .tlk, .fon, .wav, .mve, .lst, .log, .key).");
+  EXPECT_EQ(window.messages[2].text.rfind("README is of no input type", 0), 0u);
 }
 
 TEST_F(ListCommands, StopMarksAndDisablesExitCloses) {

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/MainForm.hpp"
+#include "builders/TalkBuilder.hpp"
 #include "framework/Errors.hpp"
 #include "framework/Paths.hpp"
 #include "support/FakeWindow.hpp"
@@ -46,13 +49,81 @@ TEST_F(Process, ExtractionRunWritesTheJobLogAsResultLog) {
   ASSERT_EQ(window.messages.size(), 1u);
   EXPECT_EQ(window.messages[0].text, "Operation complete!");
   EXPECT_EQ(window.messages[0].caption, "Process status:");
-  EXPECT_EQ(window.labels[Label::CurrentMessage], "");
+  EXPECT_EQ(window.labels[Label::CurrentMessage], "Input: BIFF packages (*.bif)");
   EXPECT_EQ(window.labels[Label::Extracted], "");
   EXPECT_EQ(window.BarPosition(Bar::Progress), 0);
   EXPECT_FALSE(window.IsEnabled(Button::Stop));
 }
 
-TEST_F(Process, ReplayRunsKeepTheirLogInMemoryOnlyAndTotalNeverShows100) {
+// Texts of an earlier run or entry never stay on screen while the next one
+// works: every entry starts with empty labels and Progress at 0.
+TEST_F(Process, EveryEntryStartsWithFreshLabelsAndProgress) {
+  test::WriteFileBytes(dir / "A.bif", kEmptyBiff);
+  test::WriteFileBytes(dir / "B.bif", kEmptyBiff);
+  Add(kBiffFilter, {dir / "A.bif", dir / "B.bif"});
+  window.directoryAnswers.push_back(dir.path());
+  window.SetLabel(Label::Extracted, "Extracted: 0");
+  // The window is pumped inside each handler and after each entry; stale
+  // texts put there after an entry must be gone when the next handler pumps.
+  std::vector<std::string> seenAtPumps;
+  window.onPump = [&] {
+    if (window.IsEnabled(Button::Stop)) {
+      seenAtPumps.push_back(window.labels[Label::Extracted] + "|" + window.labels[Label::CurrentMessage] + "|" +
+                            std::to_string(window.BarPosition(Bar::Progress)));
+      return;
+    }
+    window.SetLabel(Label::Extracted, "Extracted: 7 of 9");
+    window.SetLabel(Label::CurrentMessage, "Processing old...");
+    window.SetBarPosition(Bar::Progress, 60);
+  };
+  form.BProcessClick();
+  EXPECT_EQ(seenAtPumps, (std::vector<std::string>{"|Processing A.bif...|0", "|Processing B.bif...|0"}));
+}
+
+TEST_F(Process, TotalMovesAsEntriesFinishAndFollowsProgressWithinOne) {
+  std::vector<std::string> strings(300, "text");
+  test::WriteFileBytes(dir / "one.tlk", build::MakeTalkTable(strings));
+  Add(2, {dir / "one.tlk"});
+  window.directoryAnswers.push_back(dir.path());
+  window.barHistory.clear();
+  form.BProcessClick();
+  const std::vector<int>& total = window.barHistory[Bar::Total];
+  // A single entry: Total shows what Progress shows, then 100, then the reset.
+  EXPECT_EQ(window.barHistory[Bar::Progress].back(), 0);
+  ASSERT_GE(total.size(), 3u);
+  EXPECT_EQ(total[total.size() - 2], 100);
+  EXPECT_EQ(total.back(), 0);
+  EXPECT_TRUE(std::is_sorted(total.begin() + 1, total.end() - 1));
+
+  // Several entries: Total follows each entry's share of the bar.
+  TProgressWindow follower(window);
+  window.barHistory.clear();
+  follower.BeginEntry(2, 4, true);
+  follower.SetBarPosition(Bar::Progress, 40);
+  follower.SetBarPosition(Bar::Progress, 100);
+  follower.BeginEntry(3, 4, false);
+  follower.SetBarPosition(Bar::Progress, 40);
+  EXPECT_EQ(window.barHistory[Bar::Total], (std::vector<int>{60, 75}));
+}
+
+TEST_F(Process, ListCommandsAreDisabledForTheRunAndRestoredAfterIt) {
+  test::WriteFileBytes(dir / "A.bif", kEmptyBiff);
+  Add(kBiffFilter, {dir / "A.bif"});
+  window.directoryAnswers.push_back(dir.path());
+  std::vector<Button> enabledDuringRun;
+  window.onPump = [&] {
+    for (Button b : {Button::BAddLog, Button::BSaveList, Button::BRemLog, Button::BClearAll, Button::BProcess}) {
+      if (window.IsEnabled(b)) enabledDuringRun.push_back(b);
+    }
+  };
+  form.BProcessClick();
+  EXPECT_TRUE(enabledDuringRun.empty());
+  for (Button b : {Button::BAddLog, Button::BSaveList, Button::BRemLog, Button::BClearAll, Button::BProcess}) {
+    EXPECT_TRUE(window.IsEnabled(b));
+  }
+}
+
+TEST_F(Process, ReplayRunsKeepTheirLogInMemoryOnlyAndTotalMovesPerLog) {
   std::vector<std::string> logs;
   for (const char* name : {"a.log", "b.log", "c.log", "d.log"}) {
     test::WriteFileBytes(dir / name, "");
@@ -65,7 +136,7 @@ TEST_F(Process, ReplayRunsKeepTheirLogInMemoryOnlyAndTotalNeverShows100) {
     if (!window.IsEnabled(Button::Stop)) totalAfterEntries.push_back(window.BarPosition(Bar::Total));
   };
   form.BProcessClick();
-  EXPECT_EQ(totalAfterEntries, (std::vector<int>{0, 25, 50, 75}));
+  EXPECT_EQ(totalAfterEntries, (std::vector<int>{25, 50, 75, 100}));
   EXPECT_EQ(window.BarPosition(Bar::Total), 0);
   EXPECT_EQ(form.Run().JobLog.Count(), 8u);
   EXPECT_EQ(form.Run().JobLog.Get(0), "#Format: ");
@@ -93,7 +164,13 @@ TEST_F(Process, HandlerFailureEndsTheRunWithItsMessageAndTheFormStaysUsable) {
     EXPECT_EQ(std::string(error.what()), "Cannot open file " + (dir / "missing.bif"));
   }
   EXPECT_FALSE(form.Running());
-  EXPECT_TRUE(window.IsEnabled(Button::Stop));
+  // As after a normal end: Stop off, bars and labels reset, commands back.
+  EXPECT_FALSE(window.IsEnabled(Button::Stop));
+  EXPECT_EQ(window.BarPosition(Bar::Progress), 0);
+  EXPECT_EQ(window.BarPosition(Bar::Total), 0);
+  EXPECT_EQ(window.labels[Label::Extracted], "");
+  EXPECT_TRUE(window.IsEnabled(Button::BProcess));
+  EXPECT_TRUE(window.IsEnabled(Button::BAddLog));
   EXPECT_FALSE(PathExists(dir / "result.log"));
   EXPECT_TRUE(window.messages.empty());
   // The window goes on working: the next Process runs.
@@ -113,6 +190,7 @@ TEST_F(Process, RunIsNotReenteredAndTheListIsNotChangedWhileRunning) {
     window.selected = {true};
     form.BRemLogClick();
     form.BClearAllClick();
+    form.AddDroppedFiles({dir / "B.bif"});
     form.BAddLogClick();
     form.BProcessClick();
     chooserCalls = static_cast<int>(window.directoryAnswers.size());

@@ -60,10 +60,14 @@ TEST(ExtractBiff, EveryKindGoesToItsFolderAndOtherTypesArePassedOver) {
   EXPECT_EQ(test::ReadFileBytes(x.Out("BMP/Mixed_0002.bmp")), items[2].data);
   EXPECT_EQ(test::ReadFileBytes(x.Out("Video/Mixed_0003.mve")), items[3].data);
   EXPECT_EQ(test::ReadFileBytes(x.Out("RIFF Wave/Mixed_0006.wav")), "WAV");
-  EXPECT_EQ(x.Listing(), (std::vector<std::string>{"BMP", "RIFF Wave", "Video"}));
+  EXPECT_EQ(x.Listing(), (std::vector<std::string>{"BMP", "Images", "RIFF Wave", "Video"}));
+  // The two image items are damaged: their lengths cannot come from their data.
   EXPECT_EQ(x.window.results,
             (std::vector<std::string>{"Item 1 extracted sucessfully.", "Item 3 extracted sucessfully.",
-                                      "Item 4 extracted sucessfully.", "Item 7 extracted sucessfully."}));
+                                      "Item 4 extracted sucessfully.",
+                                      "Item 5 skipped: 1952540791 bytes cannot come from 4 compressed bytes.",
+                                      "Item 6 skipped: 1952540791 bytes cannot come from 4 compressed bytes.",
+                                      "Item 7 extracted sucessfully."}));
   ASSERT_EQ(x.run.JobLog.Count(), 4u);
   EXPECT_EQ(x.run.JobLog.Get(0), "#Target WAV 0x00000000: " + x.Out("RIFF Wave/Mixed_0000.wav"));
   EXPECT_EQ(x.run.JobLog.Get(1), "#Target BMP 0x00000002: " + x.Out("BMP/Mixed_0002.bmp"));
@@ -191,12 +195,16 @@ void ExpectDamagedCompressed(const std::function<void(std::string&, const std::v
 
 TEST(ExtractCompressedBiff, DamagedArchivesEndTheRunAndLeaveNoPartialFile) {
   using Offsets = std::vector<std::size_t>;
+  const std::string second = "Invalid compressed archive <path>: block 1 at offset " +
+                             std::to_string(BlockOffsets(build::CompressBiff(build::MakeSoundData(30000, 7)))[1]) + ": ";
   // A wrong checksum at the end of the second block's stream.
-  ExpectDamagedCompressed([](std::string& a, const Offsets& o) { a[o[2] - 1] ^= 1; }, "ZLIB Internal error -3");
+  ExpectDamagedCompressed([](std::string& a, const Offsets& o) { a[o[2] - 1] ^= 1; }, second + "incorrect data check");
   // A stream that is not zlib data at all.
-  ExpectDamagedCompressed([](std::string& a, const Offsets& o) { a[o[1] + 8] = 0x12; }, "ZLIB Internal error -3");
+  ExpectDamagedCompressed([](std::string& a, const Offsets& o) { a[o[1] + 8] = 0x12; },
+                          second + "incorrect header check");
   // A block that promises more than its stream holds.
-  ExpectDamagedCompressed([](std::string& a, const Offsets& o) { build::SetU32(a, o[1], 8193); }, "Stream read error");
+  ExpectDamagedCompressed([](std::string& a, const Offsets& o) { build::SetU32(a, o[1], 8193); },
+                          second + "its data ends before its 8193 bytes");
   ExpectDamagedCompressed([](std::string& a, const Offsets&) { a.resize(a.size() - 1); },
                           "Invalid BIFF archive <path>: block at offset " +
                               std::to_string(BlockOffsets(build::CompressBiff(build::MakeSoundData(30000, 7))).back()) +

@@ -23,20 +23,43 @@ struct Entry {
   std::string data;
 };
 
+struct Archive {
+  std::vector<Entry> entries;
+  std::vector<std::string> tileSets;
+};
+
+// An archive as a reader following the header's offsets sees it.
+Archive ReadArchive(const std::string& bytes) {
+  TMemoryStream stream(std::vector<unsigned char>(bytes.begin(), bytes.end()));
+  const BiffHeader header = ReadCheckedBiffHeader(stream, "archive");
+  Archive archive;
+  for (const auto& record : ReadBiffFileTable(stream, header)) {
+    archive.entries.push_back({record, bytes.substr(record.dataOffset, record.dataSize)});
+  }
+  for (const auto& tile : ReadBiffTileTable(stream, header, "archive")) {
+    archive.tileSets.push_back(bytes.substr(tile.dataOffset, tile.DataSize()));
+  }
+  return archive;
+}
+
 // The entries of a rebuilt archive, after checking the layout every rebuilt
-// archive has: table at 20, data back to back behind it up to the end.
+// archive has: file table at 20, tile table behind it, the file entries'
+// data back to back behind that, then the tile sets', up to the end.
 std::vector<Entry> ReadRebuilt(const std::string& bytes) {
   TMemoryStream stream(std::vector<unsigned char>(bytes.begin(), bytes.end()));
   const BiffHeader header = ReadCheckedBiffHeader(stream, "rebuilt");
-  std::vector<Entry> entries;
-  std::uint64_t expected = kBiffHeaderSize + std::uint64_t{header.fileCount} * kBiffFileEntrySize;
+  EXPECT_EQ(header.fileTableOffset, kBiffHeaderSize);
+  std::uint64_t expected = header.TablesEnd();
   for (const auto& record : ReadBiffFileTable(stream, header)) {
     EXPECT_EQ(record.dataOffset, expected);
     expected += record.dataSize;
-    entries.push_back({record, bytes.substr(record.dataOffset, record.dataSize)});
+  }
+  for (const auto& tile : ReadBiffTileTable(stream, header, "rebuilt")) {
+    EXPECT_EQ(tile.dataOffset, expected);
+    expected += tile.DataSize();
   }
   EXPECT_EQ(expected, bytes.size());
-  return entries;
+  return ReadArchive(bytes).entries;
 }
 
 std::vector<BiffItem> TenSounds() {
@@ -125,6 +148,96 @@ TEST_F(BiffInsertTest, SourceDataInAnyOrderIsCopiedPerEntry) {
   for (std::uint32_t i = 0; i < 10; ++i) EXPECT_EQ(entries[i].data, i == 4 ? "AAAA" : items[i].data) << i;
 }
 
+// Archives as the game lays them out: tables at the end or behind the
+// header, padding between entries, tile sets.
+struct RealArchive {
+  std::vector<BiffItem> items = TenSounds();
+  std::vector<build::BiffTileSet> tiles;
+  std::string bytes;
+
+  RealArchive(std::uint32_t tileCount, const build::BiffLayout& layout) {
+    for (std::uint32_t t = 0; t < tileCount; ++t) {
+      tiles.push_back({t + 1, 64, build::MakeTileData(t + 1, 64, t), 0x2000 + t});
+    }
+    bytes = build::MakeBiff(items, tiles, layout);
+  }
+};
+
+const build::BiffLayout kLayouts[] = {
+    {.tablesAtEnd = true, .maxPadding = 0},
+    {.tablesAtEnd = false, .maxPadding = 4},
+    {.tablesAtEnd = true, .maxPadding = 4},
+};
+
+TEST_F(BiffInsertTest, RealLayoutsRebuildWithTileSetsIntact) {
+  for (const auto& layout : kLayouts) {
+    const RealArchive source(16, layout);
+    const std::string acm = Edited("Sounds_0005.acm", std::string(333, 'e'));
+    window.results.clear();
+    Insert(source.bytes, {TargetLine("WAV", 5, acm)});
+
+    const std::string rebuilt = test::ReadFileBytes(targetPath);
+    const auto entries = ReadRebuilt(rebuilt);
+    const Archive archive = ReadArchive(rebuilt);
+    ASSERT_EQ(entries.size(), 10u);
+    for (std::uint32_t i = 0; i < 10; ++i) {
+      EXPECT_EQ(entries[i].data, i == 5 ? std::string(333, 'e') : source.items[i].data) << i;
+      EXPECT_EQ(entries[i].record.locator, 0x1000 + i);
+    }
+    ASSERT_EQ(archive.tileSets.size(), 16u);
+    for (std::size_t t = 0; t < 16; ++t) EXPECT_EQ(archive.tileSets[t], source.tiles[t].data) << t;
+    // The header keeps every field but the table offset; the tile entries
+    // keep every field but the data offset.
+    EXPECT_EQ(rebuilt.substr(0, 16), source.bytes.substr(0, 16));
+    const std::size_t sourceTiles = LoadU32(reinterpret_cast<const unsigned char*>(source.bytes.data()) + 16) + 160;
+    for (std::size_t t = 0; t < 16; ++t) {
+      const std::string was = source.bytes.substr(sourceTiles + 20 * t, 20), is = rebuilt.substr(180 + 20 * t, 20);
+      EXPECT_EQ(was.substr(0, 4) + was.substr(8), is.substr(0, 4) + is.substr(8)) << t;
+    }
+    EXPECT_EQ(window.results, (std::vector<std::string>{"Sounds_0005.acm inserted."}));
+  }
+}
+
+// Replaying what extraction wrote (the ACM payload of a WAVC sound, a RIFF
+// wave or a bitmap whole) changes nothing: the archive is copied exactly,
+// whatever its layout, and every file still counts as inserted.
+TEST_F(BiffInsertTest, UneditedFilesGiveAnExactCopy) {
+  for (const auto& layout : kLayouts) {
+    const RealArchive source(3, layout);
+    const std::string wavc = Edited("a.acm", source.items[1].data.substr(28));
+    const std::string riff = Edited("b.wav", source.items[2].data);
+    const std::string bitmap = Edited("c.bmp", source.items[3].data);
+    window.results.clear();
+    Insert(source.bytes, {TargetLine("WAV", 1, wavc), TargetLine("WAV", 2, riff), TargetLine("BMP", 3, bitmap)});
+    EXPECT_EQ(test::ReadFileBytes(targetPath), source.bytes);
+    EXPECT_EQ(window.results, (std::vector<std::string>{"a.acm inserted.", "b.wav inserted.", "c.bmp inserted."}));
+  }
+}
+
+// Beside an edited entry, an entry whose file equals what it holds keeps its
+// stored bytes: a WAVC sound its header, a font its compressed form (here
+// made at another level than insertion uses).
+TEST_F(BiffInsertTest, EqualReplacementsKeepTheirStoredBytes) {
+  std::string bam = "BAM V1  ";
+  for (int i = 0; i < 3000; ++i) bam.push_back(static_cast<char>(i % 7));
+  const auto packed = CompressBuf(bam.data(), bam.size());
+  std::string item = "BAMCV1  ";
+  build::PutU32(item, static_cast<std::uint32_t>(bam.size()));
+  item.append(packed.begin(), packed.end());
+  auto items = TenSounds();
+  items[6] = {rtBam, item, 0x1006};
+  const std::string source = build::MakeBiff(items, {}, {.tablesAtEnd = true, .maxPadding = 3});
+
+  Insert(source, {TargetLine("WAV", 1, Edited("a.acm", items[1].data.substr(28))), TargetLine("WAV", 2, Edited("b.wav", "new")),
+                  TargetLine("FONT", 6, Edited("font.bam", bam)), TargetLine("WAV", 7, Edited("d.acm", "x" + items[7].data.substr(29)))});
+  const auto entries = ReadRebuilt(test::ReadFileBytes(targetPath));
+  for (std::uint32_t i = 0; i < 10; ++i) {
+    const std::string expected = i == 2 ? "new" : i == 7 ? "x" + items[7].data.substr(29) : items[i].data;
+    EXPECT_EQ(entries[i].data, expected) << i;
+  }
+  EXPECT_EQ(window.results.size(), 4u);
+}
+
 TEST_F(BiffInsertTest, SourceOnLastLineCreatesNothing) {
   test::WriteFileBytes(sourcePath, build::MakeBiff(TenSounds()));
   run.ReplayLines.Clear();
@@ -135,8 +248,9 @@ TEST_F(BiffInsertTest, SourceOnLastLineCreatesNothing) {
 }
 
 // Deleted files keep their entry; a target before the current entry (out of
-// order or twice) is consumed unused; targets of unknown or not yet supported
-// kinds are reported and their entries copied; frame lines are passed over.
+// order or twice) is consumed unused; targets of unknown kinds, and an IMAGE
+// target whose entry holds no image, are reported and their entries copied;
+// frame lines are passed over.
 TEST_F(BiffInsertTest, TargetsThatReplaceNothing) {
   const auto items = TenSounds();
   const std::string a = Edited("a.wav", "AAAA"), b = Edited("b.wav", "BBBB"), c = Edited("c.bmp", "CCCC");
@@ -159,7 +273,8 @@ TEST_F(BiffInsertTest, TargetsThatReplaceNothing) {
   }
   EXPECT_EQ(window.results,
             (std::vector<std::string>{"a.wav inserted.", "a.wav not inserted: unknown kind OGG.",
-                                      "Frames Data not inserted: kind IMAGE is not supported.", "c.bmp inserted."}));
+                                      "Frames Data not inserted: unsupported signature \"RIFFX???\"; the entry keeps its data.",
+                                      "c.bmp inserted."}));
 }
 
 TEST_F(BiffInsertTest, IndexBeyondTheTableEndsTheSection) {
@@ -197,13 +312,17 @@ TEST_F(BiffInsertTest, CompressedSourceIsPassedOver) {
 TEST_F(BiffInsertTest, UnsupportedOrDamagedArchivesAreRefusedBeforeWriting) {
   const std::string a = Edited("a.wav", "AAAA");
   const std::string good = build::MakeBiff(TenSounds());
-  std::string movedTable = good;
-  build::SetU32(movedTable, 16, 36);
   std::string dataOutside = good;
   build::SetU32(dataOutside, 20 + 16 * 9 + 8, 1000);  // the last entry's size
+  const std::string tiled =
+      build::MakeBiff(TenSounds(), {{2, 8, build::MakeTileData(2, 8, 1)}}, {.tablesAtEnd = false, .maxPadding = 0});
+  std::string tilesOutside = tiled;
+  build::SetU32(tilesOutside, 20 + 16 * 10 + 8, 1u << 20);  // the tile count
   for (const auto& [archive, fault] : std::vector<std::pair<std::string, std::string>>{
-           {build::MakeBiff(TenSounds(), 1), "Unsupported BIFF archive " + sourcePath + ": it has tile entries"},
-           {movedTable, "Unsupported BIFF archive " + sourcePath + ": its file table does not start at offset 20"},
+           {build::MakeBiff(TenSounds(), 1), "Invalid BIFF archive " + sourcePath + ": data of tile entry 0 beyond end of file"},
+           {build::MakeBiff(TenSounds(), 1).substr(0, 20 + 16 * 10 + 19),
+            "Invalid BIFF archive " + sourcePath + ": tile table beyond end of file"},
+           {tilesOutside, "Invalid BIFF archive " + sourcePath + ": data of tile entry 0 beyond end of file"},
            {dataOutside, "Invalid BIFF archive " + sourcePath + ": data of entry 9 beyond end of file"},
            {good.substr(0, 100), "Invalid BIFF archive " + sourcePath + ": file table beyond end of file"},
        }) {

@@ -7,6 +7,7 @@
 #include "builders/KeyBuilder.hpp"
 #include "framework/Errors.hpp"
 #include "framework/MemoryStream.hpp"
+#include "framework/Paths.hpp"
 #include "support/FakeWindow.hpp"
 #include "support/TempDir.hpp"
 
@@ -135,8 +136,53 @@ TEST_F(KeyTest, SameNameTwiceTakesTheFirstMatchingLine) {
 TEST_F(KeyTest, MissingFlagsLineChangesNothing) {
   const std::string key = MakeKey({{"a.bif", 0}, {"b.bif", 0}});
   test::WriteFileBytes(keyPath, key);
-  EXPECT_THROW(Update(Lines({"a.bif", "1111", "b.bif"})), EListError);
+  try {
+    Update(Lines({"a.bif", "1111", "b.bif"}));
+    FAIL() << "a listing without its last flags line was accepted";
+  } catch (const EFormatError& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "Listing " + (dir / "edited.txt") + " ends after line 3: the flags line of b.bif is missing");
+  }
   EXPECT_EQ(test::ReadFileBytes(keyPath), key);
+}
+
+TEST_F(KeyTest, AccentedCapitalsMatchTheirSmallLetters) {
+  // "\xC9T\xC9.BIF" is ÉTÉ.BIF and "\x8A" "A" is ŠA in the 8-bit code page.
+  test::WriteFileBytes(keyPath, MakeKey({{"\xE9t\xE9.bif", 0}, {"\x9A" "a\xFF.bif", 0}, {"x\xD7.bif", 0}}));
+  Update(Lines({"\xC9T\xC9.BIF", "1", "\x8A" "A\x9F.BIF", "01", "X\xF7.BIF", "11"}));
+  const std::string updated = test::ReadFileBytes(keyPath);
+  EXPECT_EQ(FlagsAt(updated, 0), 1);
+  EXPECT_EQ(FlagsAt(updated, 1), 2);
+  EXPECT_EQ(FlagsAt(updated, 2), 0);  // the multiplication and division signs are no letters
+}
+
+TEST_F(KeyTest, ListingNamesThatMatchNoArchiveAreReported) {
+  const std::string key = MakeKey({{"a.bif", 0}});
+  test::WriteFileBytes(keyPath, key);
+  Update(Lines({"a.bif", "0", "gone.bif", "1", "", "", "a.bif", "1"}));
+  EXPECT_EQ(window.results, (std::vector<std::string>{"gone.bif is not in chitin.key; its flags are not used.",
+                                                      "a.bif is not in chitin.key; its flags are not used."}));
+  EXPECT_EQ(test::ReadFileBytes(keyPath), key);
+}
+
+// A name holding a line break would come back from the listing as two lines:
+// the listing is refused, and no listing line can change that archive.
+TEST_F(KeyTest, NamesWithLineBreaksAreRefusedForListingAndKeepTheirFlags) {
+  for (const std::string broken : {"a\r.bif", "a\n.bif", "a\r\n.bif"}) {
+    const std::string key = MakeKey({{"b.bif", 0}, {broken, 0}});
+    test::WriteFileBytes(keyPath, key);
+    try {
+      ExtractKey(run, keyPath);
+      FAIL() << "a name with a line break was listed";
+    } catch (const EFormatError& error) {
+      EXPECT_EQ(std::string(error.what()), "Invalid KEY index " + keyPath +
+                                               ": the name of archive 1 holds a line break, which a listing cannot hold");
+    }
+    EXPECT_FALSE(PathExists(dir / "chitin.txt"));
+    Update(Lines({"b.bif", "1", "a", "1", ".bif", "1", broken, "1"}));
+    EXPECT_EQ(FlagsAt(test::ReadFileBytes(keyPath), 0), 1);
+    EXPECT_EQ(FlagsAt(test::ReadFileBytes(keyPath), 1), 0);
+  }
 }
 
 TEST_F(KeyTest, DamagedKeyIsRefusedUnchanged) {
@@ -157,12 +203,20 @@ TEST_F(KeyTest, DamagedKeyIsRefusedUnchanged) {
   EXPECT_EQ(test::ReadFileBytes(keyPath), named.substr(0, 40));
 }
 
-TEST_F(KeyTest, MissingListingLineIsAListError) {
+TEST_F(KeyTest, JobLogEndingBeforeTheListingLineNamesTheLog) {
   test::WriteFileBytes(keyPath, MakeKey({{"a.bif", 0}}));
   run.ReplayLines.Clear();
   run.ReplayLines.Add("KEY");
+  run.ReplayLogPath = dir / "result.log";
+  run.SourcePath = keyPath;
   run.SourceArchive = std::make_unique<TFileStream>(keyPath, FileMode::OpenReadWrite);
-  EXPECT_THROW(UpdateKeyLocations(run, "", 1), EListError);
+  try {
+    UpdateKeyLocations(run, "", 1);
+    FAIL() << "a job log without the listing line was accepted";
+  } catch (const EFormatError& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "Job log " + (dir / "result.log") + " ends after line 1: the listing of " + keyPath + " is missing");
+  }
 }
 
 // Every truncation and every flipped byte of a valid index either parses or is

@@ -59,7 +59,7 @@ TEST(TrovexCli, EmptyArchiveRunWritesExactlyTheGroupLines) {
 
 TEST(TrovexCli, ReplayAndListRunsWriteNoResultLog) {
   test::TempDir dir;
-  test::WriteFileBytes(dir / "empty.log", "");
+  test::WriteFileBytes(dir / "empty.log", "#Format: BIFF\r\n");
   test::WriteFileBytes(dir / "project.lst", dir / "empty.log" + "\r\n");
   for (const char* type : {"log", "list"}) {
     const std::string input = std::string(type) == "log" ? "empty.log" : "project.lst";
@@ -68,6 +68,21 @@ TEST(TrovexCli, ReplayAndListRunsWriteNoResultLog) {
     EXPECT_EQ(result.out, "Operation complete!\n");
     EXPECT_FALSE(PathExists(dir / "OUT/result.log"));
   }
+}
+
+// A list of archives saved as a project list: each entry is named as no job
+// log and nothing is written.
+TEST(TrovexCli, ProjectListOfArchivesPassesEachOver) {
+  test::TempDir dir;
+  test::WriteFileBytes(dir / "A.bif", kEmptyBiff);
+  test::WriteFileBytes(dir / "B.bif", kEmptyBiff);
+  test::WriteFileBytes(dir / "archives.lst", dir / "A.bif" + "\r\n" + dir / "B.bif" + "\r\n");
+  const auto result = RunCli({"--type", "list", "--output", "OUT", "archives.lst"}, dir.path());
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out,
+            "A.bif is not a job log; passed over.\nB.bif is not a job log; passed over.\nOperation complete!\n");
+  EXPECT_EQ(test::ListDirectory(dir / "OUT"), std::vector<std::string>{});
+  EXPECT_EQ(test::ReadFileBytes(dir / "A.bif"), kEmptyBiff);
 }
 
 TEST(TrovexCli, MissingInputEndsTheRunWithStatus1AndNoResultLog) {

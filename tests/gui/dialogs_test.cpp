@@ -7,6 +7,7 @@
 #include "framework/Paths.hpp"
 #include "gui/DirectoryChooser.hpp"
 #include "gui/FileDialogs.hpp"
+#include "gui/Settings.hpp"
 #include "run/Formats.hpp"
 #include "support/TempDir.hpp"
 
@@ -43,8 +44,35 @@ TEST(SaveDialogs, AskBeforeReplacingAndAddTheirSuffix) {
     EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
     EXPECT_FALSE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
     EXPECT_EQ(dialog.defaultSuffix(), kind.suffix);
-    EXPECT_EQ(dialog.nameFilters(), QStringList{kind.filter});
+    EXPECT_EQ(dialog.nameFilters(), QString(kind.filters).split(";;"));
   }
+  // Results may be saved as plain text or as RTF; a name typed without an
+  // extension gets the one of the filter in use.
+  QFileDialog dialog;
+  SetUpSaveDialog(dialog, kSaveResultsDialog);
+  EXPECT_EQ(dialog.nameFilters(), (QStringList{"Text files (*.txt)", "Rich text files (*.rtf)"}));
+  emit dialog.filterSelected("Rich text files (*.rtf)");
+  EXPECT_EQ(dialog.defaultSuffix(), "rtf");
+  emit dialog.filterSelected("Text files (*.txt)");
+  EXPECT_EQ(dialog.defaultSuffix(), "txt");
+}
+
+// The open dialog and the chooser start where the user last was, also in a
+// later session; a remembered folder that is gone is not used.
+TEST(RememberedChoices, OpenDialogAndChooserStartWhereTheUserLastWas) {
+  test::TempDir dir;
+  const QStringList names = QtNameFilters(OpenDialogFilters());
+  TSettings().RememberInput(QString::fromLocal8Bit(dir.path()), names[8]);
+  QFileDialog dialog;
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  SetUpOpenDialog(dialog, names);
+  EXPECT_EQ(dialog.directory().absolutePath().toStdString(), dir.path());
+  EXPECT_EQ(dialog.selectedNameFilter(), "KEY files (*.key)");
+
+  TSettings().RememberOutputFolder(QString::fromLocal8Bit(dir.path()));
+  EXPECT_EQ(TSettings().OutputFolderOr("/start").toStdString(), dir.path());
+  TSettings().RememberOutputFolder(QString::fromLocal8Bit(dir / "gone"));
+  EXPECT_EQ(TSettings().OutputFolderOr("/start"), "/start");
 }
 
 class Chooser : public ::testing::Test {

@@ -1,97 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
 #include <QTimer>
-#include <deque>
 
-#include "builders/Bytes.hpp"
 #include "framework/Errors.hpp"
 #include "framework/Paths.hpp"
-#include "gui/TrovexWindow.hpp"
-#include "support/TempDir.hpp"
+#include "gui/WindowFixture.hpp"
 
 namespace trovex {
 namespace {
-
-constexpr int kBiffFilter = 1;
-constexpr int kListFilter = 6;
-
-// An archive with no entries: the signature, no files, no tilesets, the file
-// table at offset 20.
-std::string EmptyBiff() {
-  std::string bytes = "BIFFV1  ";
-  build::PutU32(bytes, 0);
-  build::PutU32(bytes, 0);
-  build::PutU32(bytes, 20);
-  return bytes;
-}
-
-struct Box {
-  QMessageBox::Icon icon;
-  std::string text;
-  std::string caption;
-};
-
-// The real window with its dialogs and message boxes scripted.
-class Window : public ::testing::Test {
- protected:
-  void SetUp() override {
-    TDialogHooks& dialogs = window.Port().Dialogs();
-    dialogs.OpenFiles = [this](const std::vector<FileFilter>&) { return Take(openAnswers, OpenDialogResult{}); };
-    dialogs.SaveResults = [this] { return Take(saveAnswers, std::optional<std::string>()); };
-    dialogs.ChooseDirectory = [this](const std::string& start) {
-      chooserStart = start;
-      if (onChooser) onChooser();
-      return Take(directoryAnswers, std::optional<std::string>());
-    };
-    dialogs.Message = [this](QMessageBox::Icon icon, const QString& text, const QString& caption) {
-      boxes.push_back({icon, text.toStdString(), caption.toStdString()});
-    };
-    window.show();
-  }
-  void TearDown() override { SetCurrentDirectory(startDir); }
-
-  template <typename T>
-  static T Take(std::deque<T>& queue, T none) {
-    if (queue.empty()) return none;
-    T answer = queue.front();
-    queue.pop_front();
-    return answer;
-  }
-  // Clicks a button as the user would: nothing happens when it is disabled.
-  void Click(Button button) {
-    const TWindowControls& c = window.Controls();
-    QAction* action = c.ToolButton(button);
-    QAbstractButton* widget = action != nullptr ? qobject_cast<QAbstractButton*>(c.ToolBar1->widgetForAction(action))
-                                                : (button == Button::SaveLog ? c.SaveLog : c.Stop);
-    ASSERT_NE(widget, nullptr);
-    widget->click();
-  }
-  bool Enabled(Button button) const {
-    const TWindowControls& c = window.Controls();
-    if (QAction* action = c.ToolButton(button)) return action->isEnabled();
-    return (button == Button::SaveLog ? c.SaveLog : c.Stop)->isEnabled();
-  }
-  void AddArchives(const std::vector<std::string>& names) {
-    std::vector<std::string> paths;
-    for (const std::string& name : names) {
-      test::WriteFileBytes(dir / name, EmptyBiff());
-      paths.push_back(dir / name);
-    }
-    openAnswers.push_back({true, kBiffFilter, paths});
-    Click(Button::BAddLog);
-  }
-
-  std::string startDir = CurrentDirectory();
-  test::TempDir dir;
-  TTrovexWindow window;
-  std::deque<OpenDialogResult> openAnswers;
-  std::deque<std::optional<std::string>> directoryAnswers;
-  std::deque<std::optional<std::string>> saveAnswers;
-  std::function<void()> onChooser;
-  std::string chooserStart;
-  std::vector<Box> boxes;
-};
 
 TEST_F(Window, StartsWithTheLayoutAndStatesOfAnEmptyList) {
   const TWindowControls& c = window.Controls();
@@ -178,14 +94,22 @@ TEST_F(Window, ClosingDuringARunStopsItAndThenCloses) {
   EXPECT_EQ(boxes[0].text, "Operation stopped.");
 }
 
-TEST_F(Window, SavedResultsAreAnRtfDocumentOfThePaneLines) {
+// An .rtf name gets the RTF document, any other name the lines as they
+// stand with CR LF after each.
+TEST_F(Window, SavedResultsAreRtfOrPlainTextByTheChosenExtension) {
   window.Port().AppendResult("Item 1 extracted sucessfully.");
   window.Port().AppendResult("{C:\\path} caf\xc3\xa9");
   window.Port().AppendResult("raw \xff byte");
   window.Port().SetButtonEnabled(Button::SaveLog, true);
   saveAnswers.push_back(dir / "results.txt");
   Click(Button::SaveLog);
-  const std::string rtf = test::ReadFileBytes(dir / "results.txt");
+  EXPECT_EQ(test::ReadFileBytes(dir / "results.txt"),
+            "Item 1 extracted sucessfully.\r\n{C:\\path} caf\xc3\xa9\r\nraw \xff byte\r\n");
+  window.Port().SetButtonEnabled(Button::SaveLog, true);
+  saveAnswers.push_back(dir / "results.RTF");
+  boxes.clear();
+  Click(Button::SaveLog);
+  const std::string rtf = test::ReadFileBytes(dir / "results.RTF");
   EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi", 0), 0u);
   EXPECT_NE(rtf.find(" Item 1 extracted sucessfully.\\par\r\n"
                      "\\{C:\\\\path\\} caf\\u233?\\par\r\n"
@@ -193,7 +117,7 @@ TEST_F(Window, SavedResultsAreAnRtfDocumentOfThePaneLines) {
             std::string::npos)
       << rtf;
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "results.txt");
+  EXPECT_EQ(boxes[0].text, "results.RTF");
   EXPECT_EQ(boxes[0].caption, "Operation status");
   EXPECT_FALSE(Enabled(Button::SaveLog));
 }

@@ -51,7 +51,7 @@ TEST(ReplayTable, MapsTheInsertionFormats) {
 }
 
 TEST_F(ReplayTest, TotalRunsFromZeroToHundredOverTheLines) {
-  Replay(Lines({"a", "b", "c"}));
+  Replay(Lines({"#Format:", "b", "c"}));
   EXPECT_EQ(window.barHistory[Bar::Total], (std::vector<int>{0, 0, 50, 100}));
   EXPECT_EQ(window.maxima[Bar::Total], 100);
   EXPECT_EQ(window.labels[Label::CurrentMessage], "Processing job.log...");
@@ -63,11 +63,20 @@ TEST_F(ReplayTest, OneLineLogShowsFullTotal) {
   EXPECT_EQ(run.ReplayFormat, fcBiff);
 }
 
-TEST_F(ReplayTest, EmptyLogOnlyPreparesTheWindow) {
-  Replay("");
-  EXPECT_EQ(window.barHistory[Bar::Total], (std::vector<int>{0}));
+// An empty file, an archive listed by mistake, or text without a "#Format:"
+// line: one results line each and nothing else, not even an opened source.
+TEST_F(ReplayTest, FilesThatAreNoJobLogsArePassedOver) {
+  const std::string key = MakeKeyPair("k");
+  for (const std::string& text : {std::string(), std::string("BIFFV1  \0\0\0\0#Format: KEY\r\n", 22),
+                                  Lines({"#Source: " + key, dir / "k.txt"})}) {
+    window.results.clear();
+    Replay(text);
+    EXPECT_EQ(window.results, (std::vector<std::string>{"job.log is not a job log; passed over."}));
+  }
+  EXPECT_FALSE(Updated(key));
+  EXPECT_TRUE(window.barHistory[Bar::Total].empty());
   EXPECT_EQ(window.pumps, 0);
-  EXPECT_EQ(run.ReplayFormat, fcNoFormat);
+  EXPECT_TRUE(run.SourcePath.empty());
 }
 
 TEST_F(ReplayTest, KeywordLinesAreReplacedByTheirArgument) {

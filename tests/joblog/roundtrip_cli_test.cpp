@@ -8,6 +8,8 @@
 #include "archive/BiffFormat.hpp"
 #include "builders/BiffBuilder.hpp"
 #include "builders/KeyBuilder.hpp"
+#include "builders/MveBuilder.hpp"
+#include "builders/TalkBuilder.hpp"
 #include "framework/MemoryStream.hpp"
 #include "framework/Paths.hpp"
 #include "framework/StringList.hpp"
@@ -84,10 +86,63 @@ TEST(RoundTrip, ExtractEditReplayRebuildsTheArchive) {
   EXPECT_EQ(rebuilt[2], items[2].data);             // bitmap
   EXPECT_EQ(rebuilt[3], items[3].data);             // never extracted
   EXPECT_EQ(rebuilt[4], items[4].data);             // movie
-  EXPECT_EQ(rebuilt[5], items[5].data.substr(28));  // WAVC goes back as its ACM payload
+  EXPECT_EQ(rebuilt[5], items[5].data);             // an untouched WAVC sound keeps its header
   EXPECT_EQ(rebuilt[6], items[6].data);             // deleted: old data kept
   EXPECT_EQ(rebuilt[7], build::MakeBitmap(2, 2, 99));
   EXPECT_EQ(test::ReadFileBytes(dir / "A.bif"), archive);
+}
+
+// Replaying an unedited extraction gives every game file back byte for byte:
+// archives of any layout (WAVC sounds, tables at the end, padding, tile
+// sets), a string table of CR LF paragraphs, a KEY index, movies. A compressed
+// archive extracts to the plain archive it was made from, and its replay
+// writes nothing.
+TEST(RoundTrip, UneditedExtractionReplaysToEqualFiles) {
+  test::TempDir dir;
+  std::vector<BiffItem> wavcs;
+  for (std::uint32_t i = 0; i < 6; ++i) wavcs.push_back({rtSound, build::MakeWavc(300 + 40 * i, i), i});
+  std::vector<build::BiffTileSet> tiles;
+  for (std::uint32_t t = 0; t < 4; ++t) tiles.push_back({2 + t, 512, build::MakeTileData(2 + t, 512, t), t});
+  build::Random random(5);
+  std::vector<std::string> strings;
+  for (int i = 0; i < 20; ++i) strings.push_back(i % 2 ? build::ParagraphText(random, 3) : build::RandomTalkString(random, 30));
+  build::MovieSpec stereo, chime;
+  stereo.channels = 2;
+  stereo.compressed = true;
+  chime.sixteenBit = false;
+  const std::map<std::string, std::string> game = {
+      {"INTRO.MVE", build::MakeMovie(stereo, build::ToneSamples(stereo, build::TrackFrames(stereo)))},
+      {"CHIME.MVE", build::MakeMovie(chime, build::ToneSamples(chime, build::TrackFrames(chime)))},
+      {"Sounds.bif", build::MakeBiff(wavcs)},
+      {"Area.bif", build::MakeBiff(MixedItems(), tiles, {.tablesAtEnd = true, .maxPadding = 4})},
+      {"Front.bif", build::MakeBiff(MixedItems(), tiles, {.tablesAtEnd = false, .maxPadding = 3})},
+      {"dialog.tlk", build::MakeTalkTable(strings)},
+      {"chitin.key", build::MakeKey({{"data\\Sounds.bif", 0x0001}}, {{"AMB", 4, 1}})},
+  };
+  for (const auto& [name, bytes] : game) test::WriteFileBytes(dir / name, bytes);
+  const std::string packed = build::CompressBiff(game.at("Area.bif"));
+  test::WriteFileBytes(dir / "Packed.bif", packed);
+
+  const std::pair<const char*, std::vector<std::string>> runs[] = {
+      {"biff", {"Sounds.bif", "Area.bif", "Front.bif", "Packed.bif"}}, {"talk", {"dialog.tlk"}}, {"key", {"chitin.key"}},
+      {"mve", {"INTRO.MVE", "CHIME.MVE"}}};
+  for (const auto& [type, names] : runs) {
+    std::vector<std::string> args = {"--type", type, "--output", std::string("OUT-") + type};
+    args.insert(args.end(), names.begin(), names.end());
+    auto result = RunCli(args, dir.path());
+    ASSERT_EQ(result.status, 0) << result.err;
+    result = RunCli({"--type", "log", "--output", "NEW", std::string("OUT-") + type + "/result.log"}, dir.path());
+    ASSERT_EQ(result.status, 0) << result.err;
+  }
+  for (const auto& [name, bytes] : game) {
+    if (name != "chitin.key" && !name.ends_with(".MVE")) {  // changed in place, if at all
+      EXPECT_EQ(test::ReadFileBytes(dir / ("NEW/" + name)), bytes) << name;
+    }
+    EXPECT_EQ(test::ReadFileBytes(dir / name), bytes) << name;
+  }
+  EXPECT_EQ(test::ReadFileBytes(dir / "OUT-biff/Packed.bif"), game.at("Area.bif"));
+  EXPECT_FALSE(PathExists(dir / "NEW/Packed.bif"));
+  EXPECT_EQ(test::ReadFileBytes(dir / "Packed.bif"), packed);
 }
 
 TEST(RoundTrip, KeyListingUneditedThenEdited) {

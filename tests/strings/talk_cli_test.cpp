@@ -54,7 +54,7 @@ TEST_F(TalkCliTest, EditedDumpRebuildsTheTable) {
   const auto replayed = RunCli({"--type", "log", "--output", dir / "new", dir / "out/result.log"});
   ASSERT_EQ(replayed.status, 0) << replayed.err;
   EXPECT_EQ(replayed.out, dir / "new/dialog.txt inserted.\nOperation complete!\n");
-  EXPECT_EQ(RebuiltStrings(), (std::vector<std::string>{"Salut <CHARNAME>!", "Bye\nnow", ""}));
+  EXPECT_EQ(RebuiltStrings(), (std::vector<std::string>{"Salut <CHARNAME>!", "Bye\r\nnow", ""}));
 }
 
 TEST_F(TalkCliTest, MismatchedIdentifierIsReportedAndNothingIsWritten) {

@@ -39,6 +39,9 @@ class FakeWindow : public TWindowPort {
     std::string caption;
   };
   std::vector<Box> messages;
+  // Questions asked, and their scripted answers (Yes when none is left).
+  std::vector<Box> questions;
+  std::deque<bool> questionAnswers;
   std::vector<std::string> savedResults;  // paths Save results wrote
   int pumps = 0;
   int focusCount = 0;
@@ -102,6 +105,13 @@ class FakeWindow : public TWindowPort {
   }
   void ShowMessage(const std::string& text, const std::string& caption) override {
     messages.push_back({text, caption});
+  }
+  bool AskYesNo(const std::string& text, const std::string& caption) override {
+    questions.push_back({text, caption});
+    if (questionAnswers.empty()) return true;
+    const bool answer = questionAnswers.front();
+    questionAnswers.pop_front();
+    return answer;
   }
   void ProcessMessages() override {
     ++pumps;

@@ -9,7 +9,12 @@ namespace trovex::benchdata {
 
 // biff-sounds OUT TOTAL_MIB COUNT: a plain archive of COUNT sound entries.
 int MakeBiffSounds(const std::vector<std::string>& args);
+// biff-real OUT TOTAL_MIB COUNT TILE_SETS: the same laid out as real archives
+// are (tables at the end, padding, tile sets).
+int MakeBiffReal(const std::vector<std::string>& args);
 // talk OUT ENTRIES STRING_BYTES: a string table of ENTRIES strings.
 int MakeTalk(const std::vector<std::string>& args);
+// mve OUT TOTAL_MIB: a movie with a 16-bit stereo compressed sound track.
+int MakeMovie(const std::vector<std::string>& args);
 
 }  // namespace trovex::benchdata

@@ -16,7 +16,9 @@ struct Maker {
 
 constexpr Maker kMakers[] = {
     {"biff-sounds", trovex::benchdata::MakeBiffSounds},
+    {"biff-real", trovex::benchdata::MakeBiffReal},
     {"talk", trovex::benchdata::MakeTalk},
+    {"mve", trovex::benchdata::MakeMovie},
 };
 
 }  // namespace
@@ -34,6 +36,6 @@ int main(int argc, char** argv) {
       }
     }
   }
-  std::fprintf(stderr, "usage: trovex-benchdata biff-sounds|talk OUT ARGS...\n");
+  std::fprintf(stderr, "usage: trovex-benchdata biff-sounds|biff-real|talk|mve OUT ARGS...\n");
   return 2;
 }

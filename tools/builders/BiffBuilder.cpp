@@ -46,6 +46,60 @@ std::string MakeBiff(const std::vector<BiffItem>& items, std::uint32_t tileCount
   return out;
 }
 
+BiffPlan PlanBiff(const std::vector<BiffSlot>& slots, const std::vector<BiffTileSlot>& tiles, const BiffLayout& layout) {
+  BiffPlan plan;
+  const std::uint64_t tablesSize = 16 * std::uint64_t{slots.size()} + 20 * std::uint64_t{tiles.size()};
+  std::uint64_t offset = layout.tablesAtEnd ? 20 : 20 + tablesSize;
+  auto place = [&](std::uint64_t size) {
+    const auto at = static_cast<std::uint32_t>(offset);
+    const std::uint32_t padding = layout.maxPadding ? 1 + plan.paddings.size() % layout.maxPadding : 0;
+    plan.paddings.push_back(padding);
+    offset += size + padding;
+    return at;
+  };
+  for (const auto& slot : slots) {
+    PutU32(plan.tables, slot.locator);
+    PutU32(plan.tables, place(slot.size));
+    PutU32(plan.tables, slot.size);
+    PutU16(plan.tables, slot.type);
+    PutU16(plan.tables, 0);
+  }
+  for (const auto& tile : tiles) {
+    PutU32(plan.tables, tile.locator);
+    PutU32(plan.tables, place(std::uint64_t{tile.tileCount} * tile.tileSize));
+    PutU32(plan.tables, tile.tileCount);
+    PutU32(plan.tables, tile.tileSize);
+    PutU16(plan.tables, kTileSetType);
+    PutU16(plan.tables, 0);
+  }
+  plan.header = "BIFFV1  ";
+  PutU32(plan.header, static_cast<std::uint32_t>(slots.size()));
+  PutU32(plan.header, static_cast<std::uint32_t>(tiles.size()));
+  PutU32(plan.header, static_cast<std::uint32_t>(layout.tablesAtEnd ? offset : 20));
+  return plan;
+}
+
+std::string MakeBiff(const std::vector<BiffItem>& items, const std::vector<BiffTileSet>& tiles,
+                     const BiffLayout& layout) {
+  std::vector<BiffSlot> slots;
+  for (const auto& item : items)
+    slots.push_back({item.type, static_cast<std::uint32_t>(item.data.size()), item.locator});
+  std::vector<BiffTileSlot> tileSlots;
+  for (const auto& tile : tiles) tileSlots.push_back({tile.tileCount, tile.tileSize, tile.locator});
+  const BiffPlan plan = PlanBiff(slots, tileSlots, layout);
+  std::string out = plan.header;
+  if (!layout.tablesAtEnd) out += plan.tables;
+  std::size_t k = 0;
+  for (const auto& item : items) out += item.data + std::string(plan.paddings[k++], '\0');
+  for (const auto& tile : tiles) out += tile.data + std::string(plan.paddings[k++], '\0');
+  if (layout.tablesAtEnd) out += plan.tables;
+  return out;
+}
+
+std::string MakeTileData(std::uint32_t tileCount, std::uint32_t tileSize, std::uint32_t seed) {
+  return RandomBytes(std::size_t{tileCount} * tileSize, seed);
+}
+
 std::string MakeSoundData(std::size_t size, std::uint32_t seed) {
   Random random(seed);
   std::string out(size, '\0');

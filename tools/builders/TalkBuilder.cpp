@@ -82,4 +82,25 @@ std::string RandomTalkString(Random& random, std::size_t averageLength) {
   return out;
 }
 
+std::string ParagraphText(Random& random, std::size_t paragraphs) {
+  std::string out;
+  for (std::size_t p = 0; p < paragraphs; ++p) {
+    if (p > 0) out += "\r\n\r\n";
+    const std::uint32_t lines = 1 + random.Below(3);
+    for (std::uint32_t line = 0; line < lines; ++line) {
+      if (line > 0) out += "\r\n";
+      for (std::uint32_t word = 0, words = 3 + random.Below(9); word < words; ++word) {
+        if (word > 0) out += ' ';
+        if (random.Below(12) == 0) {
+          out += kTokens[random.Below(std::size(kTokens))];
+        } else {
+          AppendWord(random, out);
+        }
+      }
+      out += '.';
+    }
+  }
+  return out;
+}
+
 }  // namespace trovex::build

@@ -30,4 +30,9 @@ std::string MakeTalkTable(const std::vector<std::string>& strings);
 // tokens of at least one character.
 std::string RandomTalkString(Random& random, std::size_t averageLength);
 
+// A description as real tables hold them: paragraphs of sentences, each
+// line ended by CR LF, a blank line between paragraphs, and now and then a
+// token.
+std::string ParagraphText(Random& random, std::size_t paragraphs);
+
 }  // namespace trovex::build

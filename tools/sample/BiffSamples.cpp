@@ -50,16 +50,30 @@ std::string MixedArchive() {
   return build::MakeBiff(items);
 }
 
+// Area.bif: laid out as the game's area archives are, with its tables at the
+// end, padding between entries, sounds and bitmaps, and 16 tile sets.
+std::string AreaArchive() {
+  std::vector<build::BiffItem> items;
+  for (std::uint32_t i = 0; i < 12; ++i) {
+    items.push_back(i % 3 == 2 ? build::BiffItem{kBitmap, build::MakeBitmap(8 + static_cast<int>(i), 6, i), i}
+                               : build::BiffItem{kSound, build::MakeWavc(800 + 90 * i, i + 50), i});
+  }
+  std::vector<build::BiffTileSet> tiles;
+  for (std::uint32_t t = 0; t < 16; ++t) tiles.push_back({4 + t, 5120, build::MakeTileData(4 + t, 5120, t), 0x4000 + t});
+  return build::MakeBiff(items, tiles, {.tablesAtEnd = true, .maxPadding = 4});
+}
+
 }  // namespace
 
-// Sounds.bif and Mixed.bif are plain archives; Packed.bif is Mixed.bif in
-// compressed form.
+// Sounds.bif, Mixed.bif and Area.bif are plain archives; Packed.bif is
+// Mixed.bif in compressed form.
 std::vector<std::string> WriteBiffSamples(const std::string& dir) {
   const std::string mixed = MixedArchive();
   WriteWholeFile(JoinPath(dir, "Sounds.bif"), SoundsArchive());
   WriteWholeFile(JoinPath(dir, "Mixed.bif"), mixed);
   WriteWholeFile(JoinPath(dir, "Packed.bif"), build::CompressBiff(mixed));
-  return {"Sounds.bif", "Mixed.bif", "Packed.bif"};
+  WriteWholeFile(JoinPath(dir, "Area.bif"), AreaArchive());
+  return {"Sounds.bif", "Mixed.bif", "Packed.bif", "Area.bif"};
 }
 
 }  // namespace trovex::sample

@@ -10,5 +10,7 @@ namespace trovex::sample {
 std::vector<std::string> WriteBiffSamples(const std::string& dir);
 std::vector<std::string> WriteTalkSamples(const std::string& dir);
 std::vector<std::string> WriteKeySamples(const std::string& dir);
+std::vector<std::string> WriteSoundSamples(const std::string& dir);
+std::vector<std::string> WriteImageSamples(const std::string& dir);
 
 }  // namespace trovex::sample

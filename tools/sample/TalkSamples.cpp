@@ -6,8 +6,8 @@
 namespace trovex::sample {
 
 // dialog.tlk: a string table with tokens, line breaks of every kind, empty
-// strings and accented letters (single bytes above 127), followed by a run of
-// generated strings.
+// strings, accented letters (single bytes above 127) and a description of
+// CR LF paragraphs, followed by a run of generated strings.
 std::vector<std::string> WriteTalkSamples(const std::string& dir) {
   std::vector<build::TalkEntry> entries = {
       {"Hello <CHARNAME>!", ""},
@@ -18,6 +18,9 @@ std::vector<std::string> WriteTalkSamples(const std::string& dir) {
       {"<GABBER> says: \"Today is <DAYANDMONTH>.\"", ""},
       {"Farewell.\r\n\r\n", ""},
       {"", ""},
+      {"LONG SWORD\r\n\r\nThe long sword is the weapon of <PRO_HISHER> choice.\r\nIt is well balanced.\r\n\r\n"
+       "STATISTICS:\r\n\r\nDamage: 1D8\r\nWeight: 4",
+       ""},
   };
   build::Random random(2024);
   while (entries.size() < 64) entries.push_back({build::RandomTalkString(random, 60), ""});

@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
   try {
     if (!trovex::ForceDirectories(dir)) throw trovex::EFCreateError(dir);
     for (auto writer : {trovex::sample::WriteBiffSamples, trovex::sample::WriteTalkSamples,
-                        trovex::sample::WriteKeySamples}) {
+                        trovex::sample::WriteKeySamples, trovex::sample::WriteSoundSamples,
+                        trovex::sample::WriteImageSamples}) {
       for (const auto& name : writer(dir)) std::printf("%s\n", trovex::JoinPath(dir, name).c_str());
     }
   } catch (const std::exception& error) {

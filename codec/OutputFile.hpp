@@ -1,0 +1,36 @@
+// A file written under a temporary name beside its final path and renamed
+// over it only when complete, so a failure leaves the old file as it was.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace mve {
+
+class OutputFile {
+ public:
+  explicit OutputFile(const std::string& finalPath);
+  ~OutputFile();  // removes the unfinished file unless Commit ran
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  std::FILE* Stream() { return stream_; }
+  int Descriptor() const { return fd_; }
+  void Write(const void* bytes, std::size_t count);
+  // Appends the first count bytes of the file at path, copied by the kernel
+  // where it can.
+  void CopyFrom(const std::string& path, std::int64_t count);
+  // Flushes, gives the file the old file's permissions (or the usual ones
+  // for a new file) and renames it over the final path.
+  void Commit();
+
+ private:
+  std::string finalPath_;
+  std::string tempPath_;
+  int fd_ = -1;
+  std::FILE* stream_ = nullptr;
+  bool committed_ = false;
+};
+
+}  // namespace mve

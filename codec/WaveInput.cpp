@@ -1,0 +1,119 @@
+#include "WaveInput.hpp"
+
+#include <sndfile.h>
+#include <soxr.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace mve {
+
+namespace {
+
+constexpr std::size_t kBlockFrames = 16384;
+
+std::int16_t Quantize(float value, bool eightBit) {
+  const float scale = eightBit ? 128.0f : 32768.0f;
+  const long rounded = std::lrint(value * scale);
+  return static_cast<std::int16_t>(std::clamp<long>(rounded, -static_cast<long>(scale), static_cast<long>(scale) - 1));
+}
+
+}  // namespace
+
+WaveInput::WaveInput(const std::string& path, const AudioFormat& format) : path_(path), format_(format) {
+  SF_INFO info{};
+  file_ = sf_open(path.c_str(), SFM_READ, &info);
+  if (file_ == nullptr) throw MovieError("Cannot read the sound file " + path + ": " + sf_strerror(nullptr));
+  if (info.channels < 1 || info.samplerate < 1) {
+    throw MovieError("Cannot read the sound file " + path + ": it holds no samples");
+  }
+  fileChannels_ = static_cast<unsigned>(info.channels);
+  fileRate_ = static_cast<unsigned>(info.samplerate);
+  if (static_cast<unsigned>(info.samplerate) != format.rate) {
+    soxr_error_t error = nullptr;
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    resampler_ = soxr_create(info.samplerate, format.rate, format.channels, &error, &io, &quality, nullptr);
+    if (resampler_ == nullptr) throw MovieError("Cannot resample " + path + ": " + (error ? error : "unknown error"));
+  }
+  block_.resize(kBlockFrames * fileChannels_);
+}
+
+WaveInput::~WaveInput() {
+  if (resampler_ != nullptr) soxr_delete(resampler_);
+  if (file_ != nullptr) sf_close(file_);
+}
+
+// Brings the recording's channels to the movie's: a mono movie gets the mean
+// of all channels, a stereo movie the first two (or the one, twice).
+void WaveInput::Mix(const float* in, std::size_t frames, std::vector<float>& out) const {
+  const unsigned to = format_.channels;
+  out.resize(frames * to);
+  for (std::size_t f = 0; f < frames; ++f) {
+    const float* frame = in + f * fileChannels_;
+    if (to == fileChannels_) {
+      std::copy(frame, frame + to, &out[f * to]);
+    } else if (to == 1) {
+      float sum = 0;
+      for (unsigned c = 0; c < fileChannels_; ++c) sum += frame[c];
+      out[f] = sum / static_cast<float>(fileChannels_);
+    } else {
+      out[f * 2] = frame[0];
+      out[f * 2 + 1] = fileChannels_ == 1 ? frame[0] : frame[1];
+    }
+  }
+}
+
+void WaveInput::Append(const float* samples, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) ready_.push_back(Quantize(samples[i], format_.EightBit()));
+}
+
+void WaveInput::Refill() {
+  ready_.erase(ready_.begin(), ready_.begin() + static_cast<std::ptrdiff_t>(readyAt_));
+  readyAt_ = 0;
+  sf_count_t got = 0;
+  if (!fileEnded_) {
+    got = sf_readf_float(file_, block_.data(), static_cast<sf_count_t>(kBlockFrames));
+    if (got < 0) got = 0;
+    if (got == 0) {
+      fileEnded_ = true;
+      if (sf_error(file_) != SF_ERR_NO_ERROR) throw MovieError("Cannot read the sound file " + path_ + ": " + sf_strerror(file_));
+    }
+  }
+  Mix(block_.data(), static_cast<std::size_t>(got), mixed_);
+  if (resampler_ == nullptr) {
+    Append(mixed_.data(), mixed_.size());
+    drained_ = fileEnded_;
+    return;
+  }
+  // At the end, the resampler is called without input until it gives no more.
+  const std::size_t room = static_cast<std::size_t>(got) * format_.rate / fileRate_ + 4096;
+  resampled_.resize(room * format_.channels);
+  std::size_t done = 0;
+  soxr_error_t error = soxr_process(resampler_, fileEnded_ ? nullptr : mixed_.data(), static_cast<std::size_t>(got),
+                                    nullptr, resampled_.data(), room, &done);
+  if (error != nullptr) throw MovieError("Cannot resample " + path_ + ": " + error);
+  Append(resampled_.data(), done * format_.channels);
+  drained_ = fileEnded_ && done == 0;
+}
+
+void WaveInput::Take(std::size_t frames, std::int16_t* samples) {
+  std::size_t wanted = frames * format_.channels;
+  while (wanted > 0) {
+    if (readyAt_ == ready_.size()) {
+      if (drained_) {
+        std::fill(samples, samples + wanted, std::int16_t{0});
+        return;
+      }
+      Refill();
+      continue;
+    }
+    const std::size_t n = std::min(wanted, ready_.size() - readyAt_);
+    std::copy_n(ready_.begin() + static_cast<std::ptrdiff_t>(readyAt_), n, samples);
+    readyAt_ += n;
+    samples += n;
+    wanted -= n;
+  }
+}
+
+}  // namespace mve

@@ -1,0 +1,84 @@
+#include "framework/PieceCopy.hpp"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
+#include "framework/Errors.hpp"
+
+namespace trovex {
+
+namespace {
+
+constexpr int kPipeSize = 1 << 20;
+constexpr std::int64_t kPage = 4096;
+
+// The pipe slots that a piece of count bytes may take: one per page it
+// touches.
+std::int64_t SlotsFor(std::int64_t count) { return count / kPage + 2; }
+
+}  // namespace
+
+TPieceCopy::TPieceCopy(const TFileStream& source, TFileStream& dest) : source_(source), dest_(dest) {
+  if (::pipe2(pipe_, O_CLOEXEC) != 0) return;
+  int size = ::fcntl(pipe_[1], F_SETPIPE_SZ, kPipeSize);
+  if (size < 0) size = ::fcntl(pipe_[1], F_GETPIPE_SZ);
+  slots_ = size > 0 ? size / kPage : 0;
+}
+
+TPieceCopy::~TPieceCopy() {
+  for (const int fd : pipe_) {
+    if (fd >= 0) ::close(fd);
+  }
+}
+
+void TPieceCopy::Add(std::int64_t offset, std::int64_t count) {
+  auto at = static_cast<loff_t>(offset);
+  while (count > 0) {
+    if (slots_ < SlotsFor(kPage)) return CopyDirectly(at, count);
+    // A piece is put in only as far as the pipe surely has slots for it, so
+    // that putting it in never waits for a reader.
+    if (slots_ - used_ < SlotsFor(kPage)) Drain();
+    const std::int64_t chunk = std::min(count, (slots_ - used_ - 2) * kPage);
+    const ssize_t moved = ::splice(source_.Handle(), &at, pipe_[1], nullptr, static_cast<std::size_t>(chunk), SPLICE_F_MOVE);
+    if (moved > 0) {
+      held_ += moved;
+      used_ += SlotsFor(moved);
+      count -= moved;
+    } else if (moved == 0) {
+      throw EReadError();
+    } else if (errno != EINTR) {
+      // No splicing from this file: what the pipe holds goes first.
+      Drain();
+      slots_ = 0;
+    }
+  }
+}
+
+void TPieceCopy::Flush() { Drain(); }
+
+void TPieceCopy::Drain() {
+  used_ = 0;
+  while (held_ > 0) {
+    const ssize_t moved = ::splice(pipe_[0], nullptr, dest_.Handle(), nullptr, static_cast<std::size_t>(held_), SPLICE_F_MOVE);
+    if (moved > 0) {
+      held_ -= moved;
+    } else if (moved < 0 && errno == EINVAL) {
+      // No splicing into this file: the bytes go through memory.
+      std::vector<char> buffer(static_cast<std::size_t>(held_));
+      const ssize_t got = ::read(pipe_[0], buffer.data(), buffer.size());
+      if (got <= 0) throw EReadError();
+      dest_.WriteBuffer(buffer.data(), static_cast<std::size_t>(got));
+      held_ -= got;
+    } else if (moved == 0 || errno != EINTR) {
+      throw EWriteError();
+    }
+  }
+}
+
+void TPieceCopy::CopyDirectly(std::int64_t offset, std::int64_t count) { dest_.CopyFromAt(source_, offset, count); }
+
+}  // namespace trovex

@@ -1,0 +1,32 @@
+// What the window remembers between sessions: the last input folder and
+// filter of the open dialog, the last output folder and the kinds choice.
+#pragma once
+
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+
+namespace trovex {
+
+class TSettings {
+ public:
+  TSettings();
+
+  QString InputFolder() const;
+  QString InputFilter() const;
+  void RememberInput(const QString& folder, const QString& filter);
+
+  // The last output folder, when it still exists; otherwise fallback.
+  QString OutputFolderOr(const QString& fallback) const;
+  void RememberOutputFolder(const QString& folder);
+
+  // The names of the chosen kinds; nothing when no choice was ever saved.
+  bool HasKinds() const;
+  QStringList Kinds() const;
+  void RememberKinds(const QStringList& names);
+
+ private:
+  QSettings settings_;
+};
+
+}  // namespace trovex

@@ -1,0 +1,55 @@
+// The BAM image layout as the frame and font conversions read it. All
+// integers are little-endian; offsets count from the start of the BAM.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "framework/Bitmap.hpp"
+
+namespace trovex {
+
+inline constexpr std::size_t kBamHeaderSize = 24;
+inline constexpr std::size_t kBamFrameEntrySize = 12;
+inline constexpr std::uint32_t kUncompressedFlag = 0x80000000u;
+
+// One 12-byte entry of the frame table.
+struct BamFrame {
+  std::uint16_t width;       // +0: pixels
+  std::uint16_t height;      // +2: pixels
+  std::uint16_t centreX;     // +4
+  std::uint16_t centreY;     // +6
+  std::uint32_t dataOffset;  // +8: bits 0-30; bit 31 is the uncompressed flag
+  bool uncompressed;
+};
+
+struct BamLayout {
+  std::uint16_t frameCount;       // 8
+  unsigned char runValue;         // 11: the value that zero runs repeat
+  std::uint32_t frameTableOffset; // 12
+  std::uint32_t paletteOffset;    // 16
+  std::uint32_t lookupOffset;     // 20: frame lookup table; ends the palette
+  std::vector<BamFrame> frames;
+  // The stored palette, red, green, blue per entry, as many entries as stored.
+  TColorTable palette{};
+};
+
+// Reads the header, the frame table and the palette, and checks that every
+// frame's pixel data can lie in the image. A palette whose length (lookup
+// offset − palette offset) is not 4 to 1024 bytes is read as 256 entries at
+// its offset. A damaged layout fails with EFormatError saying what is wrong.
+BamLayout ReadBamLayout(const unsigned char* bam, std::size_t size);
+
+// The frame's width × height pixel bytes, and how many stored bytes they take.
+struct DecodedFrame {
+  std::vector<unsigned char> pixels;
+  std::size_t storedBytes;
+};
+DecodedFrame DecodeBamFrame(const unsigned char* bam, std::size_t size, const BamLayout& layout,
+                            const BamFrame& frame);
+
+// Entry i of the frame table as written back: size and data offset.
+void StoreBamFrame(unsigned char* bam, const BamLayout& layout, std::size_t index, const BamFrame& frame);
+
+}  // namespace trovex

@@ -1,0 +1,195 @@
+#include "SoundTrack.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "AudioFrames.hpp"
+#include "builders/MveBuilder.hpp"
+#include "codec/MovieChecks.hpp"
+#include "support/TempDir.hpp"
+
+namespace trovex {
+namespace {
+
+using build::MovieSpec;
+
+struct Case {
+  const char* name;
+  unsigned channels;
+  bool sixteenBit;
+  bool compressed;
+};
+
+constexpr Case kCases[] = {
+    {"Mono8", 1, false, false},       {"Stereo8", 2, false, false},        {"Mono16", 1, true, false},
+    {"Stereo16", 2, true, false},     {"MonoCompressed", 1, true, true},   {"StereoCompressed", 2, true, true},
+};
+
+class SoundTrackTest : public ::testing::TestWithParam<Case> {
+ protected:
+  test::TempDir dir;
+  mve::Progress progress{nullptr, nullptr};
+
+  MovieSpec Spec() const {
+    MovieSpec spec;
+    spec.channels = GetParam().channels;
+    spec.sixteenBit = GetParam().sixteenBit;
+    spec.compressed = GetParam().compressed;
+    return spec;
+  }
+  bool EightBit() const { return !GetParam().sixteenBit && !GetParam().compressed; }
+
+  // A movie holding the spec's test tone; returns its path.
+  std::string Movie(const MovieSpec& spec, const std::string& name = "M.MVE") {
+    test::WriteFileBytes(dir / name, build::MakeMovie(spec, build::ToneSamples(spec, build::TrackFrames(spec))));
+    return dir / name;
+  }
+
+  // What the movie's own frames decode to, slot by slot.
+  std::vector<std::int16_t> Decoded(const MovieSpec& spec, const std::vector<std::int16_t>& input) {
+    const mve::AudioFormat format{spec.channels, spec.sixteenBit, spec.compressed, spec.rate};
+    const std::size_t frames = build::SlotFrames(spec), n = frames * spec.channels;
+    std::vector<std::int16_t> out(input.size());
+    std::vector<unsigned char> data(2 * n + 4);
+    for (std::size_t at = 0; at < input.size(); at += n) {
+      mve::EncodeFrame(format, &input[at], frames, data.data());
+      mve::DecodeFrame(format, data.data(), spec.compressed ? spec.channels * (frames + 1) : n * format.BytesPerSample(),
+                       &out[at]);
+    }
+    return out;
+  }
+};
+
+TEST_P(SoundTrackTest, ExtractsTheTrackAsFfmpegDecodesIt) {
+  const MovieSpec spec = Spec();
+  const auto input = build::ToneSamples(spec, build::TrackFrames(spec));
+  const std::string movie = Movie(spec);
+  mve::ExtractTrack(movie, dir / "M.wav", progress);
+
+  const test::Wave wave = test::ReadWave(dir / "M.wav");
+  EXPECT_EQ(wave.rate, 22050);
+  EXPECT_EQ(wave.channels, static_cast<int>(spec.channels));
+  EXPECT_EQ(wave.format, SF_FORMAT_WAV | (EightBit() ? SF_FORMAT_PCM_U8 : SF_FORMAT_PCM_16));
+  const auto expected = test::Scaled(Decoded(spec, input), EightBit());
+  EXPECT_EQ(wave.samples, expected);
+  EXPECT_EQ(test::FfmpegTrack(movie, dir / "ffmpeg.wav").samples, expected);
+  if (!spec.compressed) {
+    EXPECT_EQ(wave.samples, test::Scaled(input, EightBit())) << "raw audio comes out exactly";
+  } else {
+    for (std::size_t i = 0; i < input.size(); ++i) ASSERT_LE(std::abs(wave.samples[i] - input[i]), 100) << i;
+  }
+}
+
+TEST_P(SoundTrackTest, InsertingTheExtractedTrackChangesNoByte) {
+  const std::string movie = Movie(Spec());
+  const std::string before = test::ReadFileBytes(movie);
+  mve::ExtractTrack(movie, dir / "M.wav", progress);
+  mve::InsertTrack(dir / "M.wav", movie, progress);
+  EXPECT_EQ(test::ReadFileBytes(movie), before);
+  EXPECT_EQ(test::ListDirectory(dir.path()), (std::vector<std::string>{"M.MVE", "M.wav"}));
+}
+
+// Another recording at the movie's own rate and channel count replaces the
+// track exactly as far as the format holds it, and leaves the video alone.
+TEST_P(SoundTrackTest, InsertsARecordingAtTheMoviesRate) {
+  const MovieSpec spec = Spec();
+  const std::string movie = Movie(spec);
+  const std::string videoBefore = test::BytesBesideAudio(movie);
+  const std::size_t size = test::ReadFileBytes(movie).size();
+  const auto tone = build::ToneSamples(spec, build::TrackFrames(spec), 1000.0);
+  std::vector<float> floats;
+  for (auto s : tone) floats.push_back(static_cast<float>(s) / (EightBit() ? 128.0f : 32768.0f));
+  test::WriteWave(dir / "new.wav", 22050, static_cast<int>(spec.channels), SF_FORMAT_PCM_24, floats);
+
+  mve::InsertTrack(dir / "new.wav", movie, progress);
+  mve::ExtractTrack(movie, dir / "again.wav", progress);
+  const auto expected = test::Scaled(Decoded(spec, tone), EightBit());
+  EXPECT_EQ(test::ReadWave(dir / "again.wav").samples, expected);
+  EXPECT_EQ(test::FfmpegTrack(movie, dir / "ffmpeg.wav").samples, expected);
+  EXPECT_EQ(test::BytesBesideAudio(movie), videoBefore);
+  EXPECT_EQ(test::ReadFileBytes(movie).size(), size);
+  EXPECT_EQ(test::FfmpegVideoFrames(movie), static_cast<int>(spec.videoFrames));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, SoundTrackTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+double RmsDifference(const std::vector<std::int16_t>& a, const std::vector<std::int16_t>& b, std::size_t from,
+                     std::size_t to) {
+  double sum = 0;
+  for (std::size_t i = from; i < to; ++i) sum += (a[i] - b[i]) * double(a[i] - b[i]);
+  return std::sqrt(sum / double(to - from));
+}
+
+// A recording in another rate, channel count and sample size is converted:
+// here 44.1 kHz mono float into a 22.05 kHz stereo compressed movie, longer
+// than the movie, so it is cut.
+TEST(SoundTrackConversion, ResamplesMixesAndCutsToTheMovie) {
+  test::TempDir dir;
+  mve::Progress progress{nullptr, nullptr};
+  MovieSpec spec;
+  spec.channels = 2;
+  spec.compressed = true;
+  test::WriteFileBytes(dir / "M.MVE", build::MakeMovie(spec, build::ToneSamples(spec, build::TrackFrames(spec))));
+  const std::size_t frames = build::TrackFrames(spec);
+  std::vector<float> recording;
+  for (std::size_t f = 0; f < 3 * frames; ++f) recording.push_back(0.25f * std::sin(2 * M_PI * 300.0 * double(f) / 44100));
+  test::WriteWave(dir / "new.wav", 44100, 1, SF_FORMAT_FLOAT, recording);
+
+  mve::InsertTrack(dir / "new.wav", dir / "M.MVE", progress);
+  const test::Wave again = test::FfmpegTrack(dir / "M.MVE", dir / "again.wav");
+  ASSERT_EQ(again.samples.size(), 2 * frames);
+  std::vector<std::int16_t> expected;
+  for (std::size_t f = 0; f < frames; ++f) {
+    const auto s = static_cast<std::int16_t>(std::lround(8192 * std::sin(2 * M_PI * 300.0 * double(f) / 22050)));
+    expected.insert(expected.end(), {s, s});
+  }
+  EXPECT_LT(RmsDifference(again.samples, expected, 200, expected.size() - 200), 8192 * 0.02);
+}
+
+TEST(SoundTrackConversion, PadsAShortRecordingWithSilence) {
+  test::TempDir dir;
+  mve::Progress progress{nullptr, nullptr};
+  MovieSpec spec;
+  test::WriteFileBytes(dir / "M.MVE", build::MakeMovie(spec, build::ToneSamples(spec, build::TrackFrames(spec))));
+  test::WriteWave(dir / "short.wav", 22050, 1, SF_FORMAT_PCM_16, std::vector<float>(100, 0.5f));
+  mve::InsertTrack(dir / "short.wav", dir / "M.MVE", progress);
+  mve::ExtractTrack(dir / "M.MVE", dir / "again.wav", progress);
+  const auto samples = test::ReadWave(dir / "again.wav").samples;
+  ASSERT_EQ(samples.size(), build::TrackFrames(spec));
+  EXPECT_EQ(std::count(samples.begin(), samples.begin() + 100, 16384), 100);
+  EXPECT_EQ(std::count(samples.begin() + 100, samples.end(), 0), static_cast<long>(samples.size() - 100));
+}
+
+// Only the audio frames whose samples change are written anew.
+TEST(SoundTrackConversion, AnEditChangesOnlyTheFramesItTouches) {
+  test::TempDir dir;
+  mve::Progress progress{nullptr, nullptr};
+  MovieSpec spec;
+  spec.compressed = true;
+  test::WriteFileBytes(dir / "M.MVE", build::MakeMovie(spec, build::ToneSamples(spec, build::TrackFrames(spec))));
+  const std::string before = test::ReadFileBytes(dir / "M.MVE");
+  mve::ExtractTrack(dir / "M.MVE", dir / "M.wav", progress);
+  test::Wave wave = test::ReadWave(dir / "M.wav");
+  const std::size_t slot = build::SlotFrames(spec);
+  for (std::size_t i = 2 * slot + 10; i < 2 * slot + 20; ++i) wave.samples[i] = 0;  // inside the third frame
+  std::vector<float> floats;
+  for (auto s : wave.samples) floats.push_back(float(s) / 32768.0f);
+  test::WriteWave(dir / "M.wav", 22050, 1, SF_FORMAT_PCM_16, floats);
+
+  mve::InsertTrack(dir / "M.wav", dir / "M.MVE", progress);
+  const std::string after = test::ReadFileBytes(dir / "M.MVE");
+  ASSERT_EQ(after.size(), before.size());
+  std::size_t first = 0, last = 0;
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    if (after[i] == before[i]) continue;
+    if (first == 0) first = i;
+    last = i;
+  }
+  ASSERT_NE(first, 0u);
+  EXPECT_LT(last - first, slot + 2) << "the differences lie within one audio frame";
+}
+
+}  // namespace
+}  // namespace trovex

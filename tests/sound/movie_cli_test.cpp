@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "builders/MveBuilder.hpp"
+#include "codec/MovieChecks.hpp"
+#include "support/Process.hpp"
+#include "support/TempDir.hpp"
+
+namespace trovex {
+namespace {
+
+// The sound track of a movie out through trovex-cli, replaced by another
+// recording (another rate, channel count and sample size), and put back by
+// replaying the job log.
+TEST(MovieCli, ExtractsAndReplacesTheSoundTrack) {
+  test::TempDir dir;
+  build::MovieSpec spec;
+  spec.channels = 2;
+  spec.compressed = true;
+  spec.videoFrames = 20;
+  const std::string movie = dir / "INTRO.MVE";
+  test::WriteFileBytes(movie, build::MakeMovie(spec, build::ToneSamples(spec, build::TrackFrames(spec))));
+  const std::string video = test::BytesBesideAudio(movie);
+
+  const auto extraction = test::RunCli({"--type", "mve", "--output", dir / "out", movie});
+  ASSERT_EQ(extraction.status, 0) << extraction.err;
+  EXPECT_EQ(extraction.out, "Sound tarck from INTRO.MVE extracted.\nOperation complete!\n");
+  EXPECT_NE(test::ReadFileBytes(dir / "out/result.log").find("#Target: " + dir / "out/INTRO.wav\r\n"), std::string::npos);
+  EXPECT_EQ(test::ReadWave(dir / "out/INTRO.wav").samples, test::FfmpegTrack(movie, dir / "ffmpeg.wav").samples);
+
+  // Two seconds of a 300 Hz mono recording at 32 kHz in 24-bit samples, longer
+  // than the movie.
+  std::vector<float> recording;
+  for (int i = 0; i < 64000; ++i) recording.push_back(0.3f * static_cast<float>(std::sin(2 * M_PI * 300 * i / 32000.0)));
+  test::WriteWave(dir / "out/INTRO.wav", 32000, 1, SF_FORMAT_PCM_24, recording);
+  const auto replay = test::RunCli({"--type", "log", "--output", dir / "new", dir / "out/result.log"});
+  ASSERT_EQ(replay.status, 0) << replay.err;
+  EXPECT_EQ(replay.out, "Sound tarck from INTRO.MVE inserted.\nOperation complete!\n");
+
+  const auto sound = test::FfmpegTrack(movie, dir / "ffmpeg.wav").samples;
+  ASSERT_EQ(sound.size(), 2 * build::TrackFrames(spec));
+  double error = 0;
+  const std::size_t from = 100, to = sound.size() / 2 - 100;
+  for (std::size_t f = from; f < to; ++f) {
+    const double expected = 0.3 * 32768 * std::sin(2 * M_PI * 300 * double(f) / 22050);
+    error = std::max({error, std::abs(sound[2 * f] - expected), std::abs(sound[2 * f + 1] - expected)});
+  }
+  EXPECT_LT(error, 0.3 * 32768 * 0.03);
+  EXPECT_EQ(test::BytesBesideAudio(movie), video);
+  EXPECT_EQ(test::FfmpegVideoFrames(movie), 20);
+}
+
+}  // namespace
+}  // namespace trovex

@@ -1,0 +1,129 @@
+#include "builders/MveBuilder.hpp"
+
+#include <cmath>
+
+#include "AudioFrames.hpp"
+#include "builders/Bytes.hpp"
+
+namespace trovex::build {
+
+namespace {
+
+constexpr std::uint32_t kTimerRate = 8333;  // 8333 µs × 8 = one frame at 15 per second
+constexpr std::uint16_t kTimerSubdivision = 8;
+
+std::string Opcode(std::uint8_t type, std::uint8_t version, const std::string& payload) {
+  std::string out;
+  PutU16(out, static_cast<std::uint16_t>(payload.size()));
+  out.push_back(static_cast<char>(type));
+  out.push_back(static_cast<char>(version));
+  return out + payload;
+}
+
+std::string Chunk(std::uint16_t type, const std::string& body) {
+  std::string out;
+  PutU16(out, static_cast<std::uint16_t>(body.size()));
+  PutU16(out, type);
+  return out + body;
+}
+
+std::string Words(std::initializer_list<std::uint16_t> words) {
+  std::string out;
+  for (auto w : words) PutU16(out, w);
+  return out;
+}
+
+mve::AudioFormat FormatOf(const MovieSpec& spec) {
+  return {spec.channels, spec.sixteenBit, spec.compressed, spec.rate};
+}
+
+}  // namespace
+
+std::size_t SlotFrames(const MovieSpec& spec) {
+  const double period = static_cast<double>(kTimerRate) * kTimerSubdivision / 1e6;
+  return static_cast<std::size_t>(std::lround(spec.rate * period));
+}
+
+std::size_t TrackFrames(const MovieSpec& spec) { return SlotFrames(spec) * (spec.queuedSlots + spec.videoFrames); }
+
+std::vector<std::int16_t> ToneSamples(const MovieSpec& spec, std::size_t frames, double hertz) {
+  const bool eightBit = !spec.sixteenBit && !spec.compressed;
+  const double amplitude = eightBit ? 30.0 : 8000.0;
+  std::vector<std::int16_t> samples;
+  samples.reserve(frames * spec.channels);
+  for (std::size_t f = 0; f < frames; ++f) {
+    for (unsigned c = 0; c < spec.channels; ++c) {
+      const double t = static_cast<double>(f) / spec.rate;
+      samples.push_back(static_cast<std::int16_t>(std::lround(amplitude * std::sin(2 * M_PI * hertz * (1 + 0.5 * c) * t))));
+    }
+  }
+  return samples;
+}
+
+MovieWriter::MovieWriter(const MovieSpec& spec, const std::vector<std::int16_t>& samples)
+    : spec_(spec), samples_(samples) {}
+
+std::string MovieWriter::Start() const {
+  std::string out("Interplay MVE File\x1A", 19);
+  out.push_back('\0');
+  out += Words({0x001A, 0x0100, 0x1133});
+  // Video buffers of 8 × 8 blocks (version 2: width, height, count, true colour).
+  out += Chunk(2, Opcode(0x05, 2, Words({4, 3, 1, 0})) + Opcode(0x0A, 0, Words({32, 24, 0})) + Opcode(0x01, 0, ""));
+  std::string audio;
+  PutU32(audio, kTimerRate);
+  PutU16(audio, kTimerSubdivision);
+  std::string init = Opcode(0x02, 0, audio);
+  if (spec_.withSound) {
+    const std::uint16_t flags = static_cast<std::uint16_t>((spec_.channels == 2 ? 1 : 0) | (spec_.sixteenBit ? 2 : 0) |
+                                                           (spec_.compressed ? 4 : 0));
+    std::string setup = Words({0, flags, static_cast<std::uint16_t>(spec_.rate)});
+    PutU32(setup, 0x10000);
+    init += Opcode(0x03, 1, setup);
+  }
+  return out + Chunk(0, init + Opcode(0x01, 0, ""));
+}
+
+std::string MovieWriter::AudioOpcodes(std::size_t i) const {
+  if (!spec_.withSound) return {};
+  const mve::AudioFormat format = FormatOf(spec_);
+  const std::size_t frames = SlotFrames(spec_);
+  const std::size_t streamLength = frames * format.channels * format.BytesPerSample();
+  const std::size_t dataLength =
+      format.compressed ? format.channels * (frames + 1) : streamLength;
+  std::string data(dataLength, '\0');
+  mve::EncodeFrame(format, &samples_[i * frames * format.channels], frames, reinterpret_cast<unsigned char*>(data.data()));
+  const auto sequence = static_cast<std::uint16_t>(i);
+  const auto length = static_cast<std::uint16_t>(streamLength);
+  return Opcode(0x08, 0, Words({sequence, 0x0001, length}) + data) +
+         Opcode(0x09, 0, Words({sequence, 0xFFFE, length}));
+}
+
+// A palette, a decoding map and video data that differ from frame to frame,
+// then the show-frame opcode.
+std::string MovieWriter::VideoOpcodes(std::size_t frame) const {
+  Random random(static_cast<std::uint32_t>(frame + 1));
+  std::string palette = Words({0, 256});
+  for (int i = 0; i < 768; ++i) palette.push_back(static_cast<char>((i + frame) & 0x3F));
+  std::string map(6, '\0');
+  std::string video(spec_.videoBytes, '\0');
+  for (auto& b : map) b = static_cast<char>(random.Below(256));
+  for (auto& b : video) b = static_cast<char>(random.Below(256));
+  return Opcode(0x0C, 0, palette) + Opcode(0x0F, 0, map) + Opcode(0x11, 0, video) +
+         Opcode(0x07, 1, Words({0, 0, 0}));
+}
+
+std::string MovieWriter::Slot(std::size_t i) const {
+  if (i < spec_.queuedSlots) return Chunk(1, AudioOpcodes(i) + Opcode(0x01, 0, ""));
+  return Chunk(3, AudioOpcodes(i) + VideoOpcodes(i - spec_.queuedSlots) + Opcode(0x01, 0, ""));
+}
+
+std::string MovieWriter::End() const { return Chunk(4, Opcode(0x01, 0, "")) + Chunk(5, Opcode(0x00, 0, "")); }
+
+std::string MakeMovie(const MovieSpec& spec, const std::vector<std::int16_t>& samples) {
+  const MovieWriter writer(spec, samples);
+  std::string out = writer.Start();
+  for (std::size_t i = 0; i < writer.SlotCount(); ++i) out += writer.Slot(i);
+  return out + writer.End();
+}
+
+}  // namespace trovex::build

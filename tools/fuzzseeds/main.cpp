@@ -1,0 +1,119 @@
+// Writes the seed inputs of the fuzz targets, made by the builders:
+// trovex-fuzzseeds DIR gives DIR/<target>/<n> for every target.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "builders/BiffBuilder.hpp"
+#include "builders/Bytes.hpp"
+#include "builders/KeyBuilder.hpp"
+#include "builders/TalkBuilder.hpp"
+#include "compress/Zlib.hpp"
+#include "strings/TalkDump.hpp"
+
+using namespace trovex;
+using namespace trovex::build;
+
+namespace {
+
+std::vector<BiffItem> SmallItems() {
+  return {{4, MakeWavc(120, 1)}, {4, MakeRiffWave(90, 2)}, {1, MakeBitmap(3, 2, 3)}, {2, MakeMovie(40, 4)},
+          {1000, "BAMCV1  " + std::string(4, '\0')}};
+}
+
+std::vector<std::string> BiffTables() {
+  return {MakeBiff(SmallItems()), MakeBiff({}), MakeBiff(SmallItems(), 2), MakeBiffDirectory({{4, 1000}, {1, 20}})};
+}
+
+std::vector<std::string> CompressedArchives() {
+  const std::string plain = MakeBiff(SmallItems());
+  return {CompressBiff(plain, 256), CompressBiff(plain, 8192, 1), CompressBiff(MakeSoundData(3000, 5), 1024, 0),
+          CompressBiff("")};
+}
+
+std::vector<std::string> CompressedItems() {
+  std::vector<std::string> items;
+  for (const char* signature : {"BAMCV1  ", "MOSCV1  "}) {
+    for (const std::string& plain : {MakeBitmap(4, 4, 7), std::string(), MakeSoundData(500, 8)}) {
+      std::string item = signature;
+      PutU32(item, static_cast<std::uint32_t>(plain.size()));
+      const auto packed = CompressBuf(plain.data(), plain.size());
+      item.append(packed.begin(), packed.end());
+      items.push_back(item);
+    }
+  }
+  return items;
+}
+
+std::vector<std::string> TalkTables() {
+  Random random(11);
+  std::vector<std::string> strings;
+  for (int i = 0; i < 6; ++i) strings.push_back(RandomTalkString(random, 24));
+  strings.push_back("<CHARNAME> says <");
+  return {MakeTalkTable(strings), MakeTalkTable({{"one", "A"}, {"<TOKEN> two", ""}}, "gap"),
+          MakeTalkTable(std::vector<std::string>{})};
+}
+
+std::vector<std::string> TalkDumps() {
+  std::vector<std::string> dumps;
+  Random random(12);
+  std::string dump(1, '\x05');
+  for (std::uint32_t i = 0; i < 5; ++i) AppendDumpEntry(dump, i, RandomTalkString(random, 30));
+  dumps.push_back(dump);
+  dumps.push_back(std::string(1, '\x02') + "[00000000]\nedited\n\n[########]\r[1]\r\n<**>\r\n[########]");
+  dumps.push_back(std::string(1, '\x03') + "[00000000]\r\n[########]\r\n[00000002]\r\n[########]\r\n");
+  return dumps;
+}
+
+std::vector<std::string> KeyInputs() {
+  std::vector<std::string> inputs;
+  const std::string key =
+      MakeKey({{"data\\AREA.bif", 5}, {"sounds.bif", 0xFFFF}, {"\xC9t\xE9.bif", 0}}, {{"R", 4, 7}, {"S", 1, 8}});
+  for (const std::string listing :
+       {"data\\area.bif\r\n1\r\nSOUNDS.BIF\r\n0000000000000001\r\n", "\xE9T\xC9.BIF\nx\n", "sounds.bif"}) {
+    std::string input;
+    PutU16(input, static_cast<std::uint16_t>(key.size()));
+    inputs.push_back(input + key + listing);
+  }
+  std::string empty;
+  PutU16(empty, 0);
+  inputs.push_back(empty + MakeKey({}));
+  return inputs;
+}
+
+std::vector<std::string> JobLogs() {
+  return {"#Format: BIFF\r\n#Source: /game/Sounds.bif\r\n#Target WAV 0x0000001A: /out/ACM Sound/Sounds_001A.acm\r\n"
+          "#Target IMAGE 0x00000002: /out/Images/Sounds_0002.bmp\r\n#Target BMP: /out/Images/Sounds_0002_0.bmp\r\n",
+          "#Format: TALK\r\n#Source: /game/dialog.tlk\r\n#Target: /out/dialog.txt\r\n",
+          "#Format: KEY\n#Source: /game/chitin.key\n/out/chitin.txt\n",
+          "  #Source:x\r#Format:\tBIFFCV\r\n\r\n#Target FONT 0xFFFFFFFF: a:b\n",
+          "/out/first/result.log\r\n/out/second/result.log\r\n"};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: trovex-fuzzseeds DIR\n");
+    return 2;
+  }
+  const std::map<std::string, std::function<std::vector<std::string>()>> seeds = {
+      {"biff_table", BiffTables},     {"compressed_biff", CompressedArchives},
+      {"compressed_item", CompressedItems}, {"talk_table", TalkTables},
+      {"talk_dump", TalkDumps},       {"key_index", KeyInputs},
+      {"job_log", JobLogs},
+  };
+  for (const auto& [target, make] : seeds) {
+    const std::filesystem::path folder = std::filesystem::path(argv[1]) / target;
+    std::filesystem::create_directories(folder);
+    int n = 0;
+    for (const std::string& seed : make()) {
+      std::ofstream(folder / ("seed-" + std::to_string(n++)), std::ios::binary) << seed;
+    }
+  }
+  return 0;
+}
