@@ -81,6 +81,14 @@ std::string CurrentDirectory();
 bool ChangeDirectory(const std::string& path);
 unsigned long ProcessId();
 
+// Shared libraries: the loaded library, or null with the loader's
+// explanation in error (no dialog of the system's for a missing one).
+void* OpenLibrary(const std::string& path, std::string& error);
+void* LibraryExport(void* library, const std::string& name);
+void CloseLibrary(void* library);
+// The file name of a library called name ("libNAME.so", "NAME.dll").
+std::string LibraryFileName(const std::string& name);
+
 // The program's arguments as 8-bit strings, argv[1] on.
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
 

@@ -1,6 +1,7 @@
 // The platform layer on POSIX systems.
 #ifndef _WIN32
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -144,6 +145,21 @@ std::string CurrentDirectory() {
 bool ChangeDirectory(const std::string& path) { return ::chdir(path.c_str()) == 0; }
 
 unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
+
+void* OpenLibrary(const std::string& path, std::string& error) {
+  void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) {
+    const char* text = ::dlerror();
+    error = text != nullptr ? text : "unknown loader failure";
+  }
+  return library;
+}
+
+void* LibraryExport(void* library, const std::string& name) { return ::dlsym(library, name.c_str()); }
+
+void CloseLibrary(void* library) { ::dlclose(library); }
+
+std::string LibraryFileName(const std::string& name) { return "lib" + name + ".so"; }
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) { return {argv + std::min(argc, 1), argv + argc}; }
 

@@ -17,6 +17,7 @@
 #include <io.h>
 
 #include <algorithm>
+#include <string>
 
 #include "framework/Platform.hpp"
 
@@ -195,6 +196,35 @@ std::string CurrentDirectory() {
 bool ChangeDirectory(const std::string& path) { return SetCurrentDirectoryW(Widen(path).c_str()) != 0; }
 
 unsigned long ProcessId() { return GetCurrentProcessId(); }
+
+void* OpenLibrary(const std::string& path, std::string& error) {
+  DWORD previousMode = 0;
+  SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode);
+  const HMODULE library = LoadLibraryW(SystemPath(path).c_str());
+  const DWORD code = GetLastError();
+  SetThreadErrorMode(previousMode, nullptr);
+  if (library == nullptr) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+        reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = length > 0 ? std::wstring(text, length) : L"";
+    LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
+      message.pop_back();
+    }
+    error = message.empty() ? "error " + std::to_string(code) : Narrow(message);
+  }
+  return library;
+}
+
+void* LibraryExport(void* library, const std::string& name) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name.c_str()));
+}
+
+void CloseLibrary(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
+
+std::string LibraryFileName(const std::string& name) { return name + ".dll"; }
 
 // The arguments as typed, from the UTF-16 command line, in the code page
 // that paths are converted with; argv holds them in the ANSI code page.
