@@ -41,9 +41,13 @@ bool Exists(const std::string& path);
 
 enum class Access { Read, ReadWrite };
 
-// Opens an existing file that is not a folder, or gives kNoFile. Other
-// openers may read, write, rename and delete it meanwhile, as on POSIX.
-FileHandle OpenExisting(const std::string& path, Access access);
+enum class OpenRefusal { Other, ReadOnly, NotRegularFile };
+
+// Opens an existing regular file, or gives kNoFile and why. A file without
+// write permission is not opened for writing even where the process could
+// (as the superuser can), and a FIFO is refused rather than waited on.
+// Other openers may read, write, rename and delete it meanwhile, as on POSIX.
+FileHandle OpenExisting(const std::string& path, Access access, OpenRefusal& refusal);
 // Creates a file that must not exist yet, for reading and writing; kNoFile
 // when that fails, with nameTaken telling whether the name was in use.
 FileHandle CreateNew(const std::string& path, bool& nameTaken);
@@ -58,6 +62,9 @@ void CloseFile(FileHandle file);
 // reading), or -1 when the system fails.
 std::int64_t ReadAt(FileHandle file, void* buffer, std::size_t count, std::int64_t offset);
 std::int64_t WriteAt(FileHandle file, const void* buffer, std::size_t count, std::int64_t offset);
+
+// The error number (errno's values) of the last call here that failed.
+int LastError();
 
 bool Truncate(FileHandle file, std::int64_t size);
 bool SetPermissions(FileHandle file, unsigned permissions);
@@ -80,6 +87,11 @@ std::string FullPath(const std::string& path);
 std::string CurrentDirectory();
 bool ChangeDirectory(const std::string& path);
 unsigned long ProcessId();
+// False only when no process of that id runs.
+bool ProcessRunning(unsigned long id);
+// Bytes free for this process on the file system of the folder dir, or -1
+// when unknown.
+std::int64_t FreeSpace(const std::string& dir);
 
 // Shared libraries: the loaded library, or null with the loader's
 // explanation in error (no dialog of the system's for a missing one).

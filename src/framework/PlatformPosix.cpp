@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -49,14 +50,29 @@ bool Exists(const std::string& path) {
   return ::lstat(path.c_str(), &info) == 0;
 }
 
-FileHandle OpenExisting(const std::string& path, Access access) {
-  const int fd = ::open(path.c_str(), (access == Access::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC);
-  if (fd < 0) return kNoFile;
-  if (StatusOf(fd).directory || !StatusOf(fd).exists) {
-    ::close(fd);
+FileHandle OpenExisting(const std::string& path, Access access, OpenRefusal& refusal) {
+  refusal = OpenRefusal::Other;
+  // Opened without waiting, so that a FIFO is refused instead of blocking
+  // until some writer opens it.
+  const int fd = ::open(path.c_str(), (access == Access::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK);
+  struct stat info {};
+  if (fd < 0) {
+    if (access == Access::ReadWrite && (errno == EACCES || errno == EROFS) && ::access(path.c_str(), R_OK) == 0) {
+      refusal = OpenRefusal::ReadOnly;
+    } else if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+      refusal = OpenRefusal::NotRegularFile;
+    }
     return kNoFile;
   }
-  return fd;
+  const bool stated = ::fstat(fd, &info) == 0;
+  const bool readOnly = stated && access == Access::ReadWrite && (info.st_mode & 0222) == 0;
+  if (stated && S_ISREG(info.st_mode) && !readOnly && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) {
+    return fd;
+  }
+  ::close(fd);
+  if (stated && !S_ISREG(info.st_mode)) refusal = OpenRefusal::NotRegularFile;
+  else if (readOnly) refusal = OpenRefusal::ReadOnly;
+  return kNoFile;
 }
 
 FileHandle CreateNew(const std::string& path, bool& nameTaken) {
@@ -95,6 +111,8 @@ std::int64_t WriteAt(FileHandle file, const void* buffer, std::size_t count, std
     if (put >= 0 || errno != EINTR) return put;
   }
 }
+
+int LastError() { return errno; }
 
 bool Truncate(FileHandle file, std::int64_t size) { return ::ftruncate(Fd(file), static_cast<off_t>(size)) == 0; }
 
@@ -145,6 +163,14 @@ std::string CurrentDirectory() {
 bool ChangeDirectory(const std::string& path) { return ::chdir(path.c_str()) == 0; }
 
 unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
+
+bool ProcessRunning(unsigned long id) { return ::kill(static_cast<pid_t>(id), 0) == 0 || errno != ESRCH; }
+
+std::int64_t FreeSpace(const std::string& dir) {
+  struct statvfs space {};
+  if (::statvfs(dir.c_str(), &space) != 0) return -1;
+  return static_cast<std::int64_t>(std::uint64_t{space.f_bavail} * space.f_frsize);
+}
 
 void* OpenLibrary(const std::string& path, std::string& error) {
   void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

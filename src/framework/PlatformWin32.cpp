@@ -17,6 +17,7 @@
 #include <io.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <string>
 
 #include "framework/Platform.hpp"
@@ -115,11 +116,23 @@ FileStatus StatusOf(const std::string& path) {
 
 bool Exists(const std::string& path) { return GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-FileHandle OpenExisting(const std::string& path, Access access) {
+FileHandle OpenExisting(const std::string& path, Access access, OpenRefusal& refusal) {
+  refusal = OpenRefusal::Other;
+  const std::wstring name = SystemPath(path);
   const DWORD rights = access == Access::Read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
   // Folders cannot be opened without FILE_FLAG_BACKUP_SEMANTICS, so they fail here.
-  return Ours(CreateFileW(SystemPath(path).c_str(), rights, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                          nullptr));
+  const HANDLE file = CreateFileW(name.c_str(), rights, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE && GetFileType(file) == FILE_TYPE_DISK) return Ours(file);
+  if (file != INVALID_HANDLE_VALUE) {
+    CloseHandle(file);
+    refusal = OpenRefusal::NotRegularFile;
+    return kNoFile;
+  }
+  const DWORD attributes = GetFileAttributesW(name.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return kNoFile;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) refusal = OpenRefusal::NotRegularFile;
+  else if (access == Access::ReadWrite && (attributes & FILE_ATTRIBUTE_READONLY)) refusal = OpenRefusal::ReadOnly;
+  return kNoFile;
 }
 
 FileHandle CreateNew(const std::string& path, bool& nameTaken) {
@@ -151,6 +164,22 @@ std::int64_t WriteAt(FileHandle file, const void* buffer, std::size_t count, std
   DWORD put = 0;
   const auto asked = static_cast<DWORD>(std::min(count, kLargestTransfer));
   return WriteFile(Win(file), buffer, asked, &put, &where) ? static_cast<std::int64_t>(put) : -1;
+}
+
+int LastError() {
+  switch (GetLastError()) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return EACCES;
+    case ERROR_WRITE_PROTECT:
+      return EROFS;
+    default:
+      return EIO;
+  }
 }
 
 bool Truncate(FileHandle file, std::int64_t size) {
@@ -196,6 +225,21 @@ std::string CurrentDirectory() {
 bool ChangeDirectory(const std::string& path) { return SetCurrentDirectoryW(Widen(path).c_str()) != 0; }
 
 unsigned long ProcessId() { return GetCurrentProcessId(); }
+
+bool ProcessRunning(unsigned long id) {
+  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  if (process == nullptr) return GetLastError() != ERROR_INVALID_PARAMETER;
+  DWORD status = 0;
+  const bool running = !GetExitCodeProcess(process, &status) || status == STILL_ACTIVE;
+  CloseHandle(process);
+  return running;
+}
+
+std::int64_t FreeSpace(const std::string& dir) {
+  ULARGE_INTEGER available{};
+  if (!GetDiskFreeSpaceExW(SystemPath(dir).c_str(), &available, nullptr, nullptr)) return -1;
+  return static_cast<std::int64_t>(available.QuadPart);
+}
 
 void* OpenLibrary(const std::string& path, std::string& error) {
   DWORD previousMode = 0;

@@ -1,6 +1,8 @@
 #include "framework/SafeOutput.hpp"
 
 #include <atomic>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "framework/Errors.hpp"
@@ -33,15 +35,33 @@ bool WithTemporaryName(const std::string& finalPath, std::string& tempPath, Atte
   return false;
 }
 
+// Removes the temporaries that killed processes left beside finalPath: the
+// names TemporaryName gives, of a process that no longer runs.
+void RemoveStaleTemporaries(const std::string& finalPath) {
+  const std::string prefix = "." + FileNamePart(finalPath) + ".part-";
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(DirectoryPart(finalPath), error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.compare(0, prefix.size(), prefix) != 0) continue;
+    const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+    if (pid > 0 && !platform::ProcessRunning(static_cast<unsigned long>(pid))) {
+      platform::RemoveFile(JoinPath(DirectoryPart(finalPath), name));
+    }
+  }
+}
+
 }  // namespace
 
 TSafeOutput::TSafeOutput(const std::string& finalPath, OutputKind kind) : finalPath_(finalPath) {
   const platform::FileStatus existing = platform::StatusOf(finalPath);
   if (existing.directory) throw EFCreateError(finalPath);
   if (existing.exists && kind == OutputKind::NewFile && IsOpenInProcess(existing.id)) throw EFCreateError(finalPath);
-  // A new file is written without any name and linked in when complete: one
-  // step fewer in the folder than a temporary name renamed over.
-  platform::FileHandle file = existing.exists ? platform::kNoFile : platform::CreateUnnamed(DirectoryPart(finalPath));
+  if (kind == OutputKind::Replacement) RemoveStaleTemporaries(finalPath);
+  // The file is written without any name where the system offers that: a
+  // new one is linked in when complete, a replacement is given a temporary
+  // name then and renamed over the old file. A process killed meanwhile
+  // leaves nothing behind. Elsewhere it is written under a temporary name.
+  platform::FileHandle file = platform::CreateUnnamed(DirectoryPart(finalPath));
   unnamed_ = file != platform::kNoFile;
   if (!unnamed_) {
     const bool created = WithTemporaryName(finalPath, tempPath_, [&file](const std::string& name, bool& nameTaken) {
@@ -49,9 +69,9 @@ TSafeOutput::TSafeOutput(const std::string& finalPath, OutputKind kind) : finalP
       return file != platform::kNoFile;
     });
     if (!created) throw EFCreateError(finalPath);
-    // A replaced file keeps its permissions.
-    if (existing.exists) platform::SetPermissions(file, existing.permissions);
   }
+  // A replaced file keeps its permissions.
+  if (existing.exists) platform::SetPermissions(file, existing.permissions);
   Adopt(finalPath, file);
 }
 
@@ -66,8 +86,8 @@ void TSafeOutput::Commit() {
   committed_ = true;
   if (unnamed_) {
     if (platform::NameUnnamed(Handle(), finalPath_)) return CloseHandle();
-    // The final name was taken meanwhile: the file takes a temporary name and
-    // is renamed over it like a replacement.
+    // The final name is taken (a replacement, or a file made meanwhile): the
+    // file takes a temporary name and is renamed over it.
     const bool named = WithTemporaryName(finalPath_, tempPath_, [this](const std::string& name, bool& nameTaken) {
       const bool linked = platform::NameUnnamed(Handle(), name);
       nameTaken = !linked && platform::Exists(name);
@@ -81,6 +101,14 @@ void TSafeOutput::Commit() {
     platform::RemoveFile(tempPath_);
     throw EFCreateError(finalPath_);
   }
+}
+
+void TSafeOutput::RequireSpace(std::uint64_t bytes) const {
+  const std::int64_t free = platform::FreeSpace(DirectoryPart(finalPath_));
+  if (free < 0 || bytes <= static_cast<std::uint64_t>(free)) return;  // nothing known: the writes will tell
+  throw EStreamError(Format("Cannot write to %s: it needs %llu bytes, the file system has %llu free",
+                            finalPath_.c_str(), static_cast<unsigned long long>(bytes),
+                            static_cast<unsigned long long>(free)));
 }
 
 void WriteWholeFile(const std::string& path, const std::string& bytes) {
