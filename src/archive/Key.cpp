@@ -52,6 +52,8 @@ std::size_t UpdateKeyLocations(RunState& run, const std::string&, std::size_t st
     // The new content is written beside the KEY file and then replaces it.
     TSafeOutput out(run.SourcePath, OutputKind::Replacement);
     out.WriteBuffer(key.bytes.data(), key.bytes.size());
+    // Windows replaces no file that is open.
+    run.SourceArchive.reset();
     out.Commit();
   }
   return startIndex + 1;

@@ -1,13 +1,11 @@
 #include "cli/CommandLine.hpp"
 
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
-#include <csignal>
 
 #include "app/MainForm.hpp"
 #include "cli/TerminalWindow.hpp"
 #include "framework/Paths.hpp"
+#include "framework/Platform.hpp"
 #include "run/Formats.hpp"
 
 namespace trovex {
@@ -18,16 +16,6 @@ std::string TypeWords() {
   std::string words;
   for (const auto& type : kInputTypes) words += std::string(words.empty() ? "" : ", ") + type.cliName;
   return words;
-}
-
-void OnInterrupt(int) { TTerminalWindow::RequestInterrupt(); }
-
-void InstallInterruptHandler() {
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESETHAND;  // a second Ctrl-C ends the program at once
-  sigaction(SIGINT, &action, nullptr);
 }
 
 }  // namespace
@@ -101,11 +89,12 @@ int RunCommandLine(const CliOptions& options, std::FILE* out, std::FILE* err) {
   answer.confirmed = true;
   answer.filterIndex = options.filterIndex;
   for (const auto& file : options.files) answer.paths.push_back(AbsolutePath(file));
-  TTerminalWindow window(answer, AbsolutePath(options.output), out, err, ::isatty(::fileno(err)) != 0);
+  const bool drawStatus = platform::IsTerminal(err) && platform::EnableTerminalControl(err);
+  TTerminalWindow window(answer, AbsolutePath(options.output), out, err, drawStatus);
   TMainForm form(window);
   window.onInterrupt = [&form] { form.StopClick(); };
   TTerminalWindow::ResetInterrupt();
-  InstallInterruptHandler();
+  platform::OnInterrupt(TTerminalWindow::RequestInterrupt);
   form.FormCreate();
   form.Run().ExtractKinds = options.kinds;
   try {

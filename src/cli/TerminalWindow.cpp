@@ -1,26 +1,25 @@
 #include "cli/TerminalWindow.hpp"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
+#include <atomic>
 #include <chrono>
-#include <csignal>
 
 #include "framework/Errors.hpp"
 #include "framework/Paths.hpp"
+#include "framework/Platform.hpp"
 
 namespace trovex {
 
 namespace {
 
-volatile std::sig_atomic_t interruptRequested = 0;
+// Set from a signal handler or, on Windows, from the console's own thread.
+std::atomic<bool> interruptRequested{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 constexpr const char* kProcessCaption = "Process status:";
 
 int TerminalWidth(std::FILE* stream) {
-  struct winsize size {};
-  if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-  return 80;
+  const int columns = platform::TerminalColumns(stream);
+  return columns > 0 ? columns : 80;
 }
 
 }  // namespace
@@ -29,11 +28,11 @@ TTerminalWindow::TTerminalWindow(OpenDialogResult openAnswer, std::string direct
                                  bool drawStatus)
     : openAnswer_(std::move(openAnswer)), directory_(std::move(directory)), out_(out), err_(err),
       drawStatus_(drawStatus),
-      outIsTerminal_(::isatty(::fileno(out)) != 0) {}
+      outIsTerminal_(platform::IsTerminal(out)) {}
 
-void TTerminalWindow::RequestInterrupt() { interruptRequested = 1; }
+void TTerminalWindow::RequestInterrupt() { interruptRequested = true; }
 
-void TTerminalWindow::ResetInterrupt() { interruptRequested = 0; }
+void TTerminalWindow::ResetInterrupt() { interruptRequested = false; }
 
 void TTerminalWindow::SetLabel(Label label, const std::string& text) {
   labels_[label] = text;
@@ -100,8 +99,8 @@ void TTerminalWindow::ShowMessage(const std::string& text, const std::string& ca
 }
 
 void TTerminalWindow::ProcessMessages() {
-  if (interruptRequested == 0) return;
-  interruptRequested = 0;
+  if (!interruptRequested) return;
+  interruptRequested = false;
   if (onInterrupt) onInterrupt();
 }
 

@@ -4,9 +4,13 @@
 #include <vector>
 
 #include "cli/CommandLine.hpp"
+#include "framework/Platform.hpp"
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  // Results lines end in "\n" on every platform.
+  trovex::platform::SetBinaryOutput(stdout);
+  trovex::platform::SetBinaryOutput(stderr);
+  const std::vector<std::string> args = trovex::platform::CommandLineArguments(argc, argv);
   const trovex::ParsedCommandLine parsed = trovex::ParseCommandLine(args);
   if (!parsed.options) {
     std::fprintf(stderr, "trovex-cli: %s\n%s\n", parsed.problem.c_str(), trovex::kCliUsage);

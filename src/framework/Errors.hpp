@@ -2,13 +2,22 @@
 // carries its message; the run ends where it is caught and the message is shown.
 #pragma once
 
+#include <cstdio>
 #include <stdexcept>
 #include <string>
+
+// The printf dialect of the C library's vsnprintf: on Windows mingw-w64's
+// own, which knows the C99 formats.
+#ifdef __MINGW_PRINTF_FORMAT
+#define TROVEX_PRINTF_DIALECT __MINGW_PRINTF_FORMAT
+#else
+#define TROVEX_PRINTF_DIALECT printf
+#endif
 
 namespace trovex {
 
 // printf-style formatting into a std::string.
-std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* fmt, ...) __attribute__((format(TROVEX_PRINTF_DIALECT, 1, 2)));
 
 class Exception : public std::runtime_error {
  public:

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "framework/Platform.hpp"
 #include "framework/Stream.hpp"
 
 namespace trovex {
@@ -31,28 +32,32 @@ class TFileStream : public TStream {
   void CopyFromAt(const TFileStream& source, std::int64_t sourceOffset, std::int64_t count);
 
   const std::string& Path() const { return path_; }
-  int Handle() const { return fd_; }
+  platform::FileHandle Handle() const { return file_; }
 
  protected:
-  // For derived classes that open their own descriptor and then Adopt it.
-  // An adopted file is not recorded as open: it is a new file of this
-  // process's own, which nothing else refers to yet.
+  // For derived classes that open their own file and then Adopt it. An
+  // adopted file is not recorded as open: it is a new file of this process's
+  // own, which nothing else refers to yet.
   TFileStream() = default;
-  void Adopt(const std::string& path, int fd);
+  void Adopt(const std::string& path, platform::FileHandle file);
   void CloseHandle();
 
  private:
   void Register();
   std::string path_;
-  int fd_ = -1;
-  unsigned long long device_ = 0;
-  unsigned long long inode_ = 0;
+  platform::FileHandle file_ = platform::kNoFile;
+  // The stream keeps its own position and every transfer names its offset,
+  // so positional reads from other threads never move it.
+  std::int64_t position_ = 0;
+  bool registered_ = false;
+  platform::FileId id_;
 };
 
-// True when the file at path is, by device and inode, one that a TFileStream
-// of this process has open. It stands in for the exclusive opening that keeps
-// a program from overwriting the file it is reading.
+// True when the file at path is, by its identity (device and inode, or volume
+// and file index), one that a TFileStream of this process has open. It stands
+// in for the exclusive opening that keeps a program from overwriting the file
+// it is reading.
 bool IsOpenInProcess(const std::string& path);
-bool IsOpenInProcess(unsigned long long device, unsigned long long inode);
+bool IsOpenInProcess(const platform::FileId& id);
 
 }  // namespace trovex

@@ -1,12 +1,17 @@
 // Path helpers. Paths are byte strings joined with the native separator; the
-// file name part of a path is the text after its last separator.
+// file name part of a path is the text after its last separator (on Windows
+// also after its last "/" or ":").
 #pragma once
 
 #include <string>
 
 namespace trovex {
 
+#ifdef _WIN32
+inline constexpr char PathSeparator = '\\';
+#else
 inline constexpr char PathSeparator = '/';
+#endif
 
 // dir + separator + name.
 std::string JoinPath(const std::string& dir, const std::string& name);

@@ -1,7 +1,9 @@
 #include "framework/PieceCopy.hpp"
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +13,19 @@
 #include "framework/FaultInjection.hpp"
 
 namespace trovex {
+
+#ifdef _WIN32
+
+// Windows has no pipes that carry file pages: the pieces are copied one by one.
+TPieceCopy::TPieceCopy(const TFileStream& source, TFileStream& dest) : source_(source), dest_(dest) {}
+
+TPieceCopy::~TPieceCopy() = default;
+
+void TPieceCopy::Add(std::int64_t offset, std::int64_t count) { CopyDirectly(offset, count); }
+
+void TPieceCopy::Drain() {}
+
+#else
 
 namespace {
 
@@ -67,14 +82,15 @@ void TPieceCopy::Add(std::int64_t offset, std::int64_t count) {
   }
 }
 
-void TPieceCopy::Flush() { Drain(); }
-
 void TPieceCopy::Drain() {
   used_ = 0;
   while (held_ > 0) {
     if (const int fault = faults::BeforeWrite()) throw EWriteError(dest_.Path(), fault);
-    const ssize_t moved = ::splice(pipe_[0], nullptr, dest_.Handle(), nullptr, static_cast<std::size_t>(held_), SPLICE_F_MOVE);
+    // File streams keep their own position: the bytes go to it, and it moves on.
+    auto to = static_cast<loff_t>(dest_.Position());
+    const ssize_t moved = ::splice(pipe_[0], nullptr, dest_.Handle(), &to, static_cast<std::size_t>(held_), SPLICE_F_MOVE);
     if (moved > 0) {
+      dest_.Seek(moved, soCurrent);
       held_ -= moved;
     } else if (moved < 0 && errno == EINVAL) {
       // No splicing into this file: the bytes go through memory.
@@ -90,6 +106,10 @@ void TPieceCopy::Drain() {
     }
   }
 }
+
+#endif
+
+void TPieceCopy::Flush() { Drain(); }
 
 void TPieceCopy::CopyDirectly(std::int64_t offset, std::int64_t count) { dest_.CopyFromAt(source_, offset, count); }
 

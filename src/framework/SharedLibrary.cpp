@@ -1,26 +1,20 @@
 #include "framework/SharedLibrary.hpp"
 
-#include <dlfcn.h>
+#include "framework/Platform.hpp"
 
 namespace trovex {
 
-TSharedLibrary::TSharedLibrary(const std::string& path) {
-  handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle_ == nullptr) {
-    const char* error = ::dlerror();
-    loadError_ = error != nullptr ? error : "unknown loader failure";
-  }
-}
+TSharedLibrary::TSharedLibrary(const std::string& path) { handle_ = platform::OpenLibrary(path, loadError_); }
 
 TSharedLibrary::~TSharedLibrary() {
-  if (handle_ != nullptr) ::dlclose(handle_);
+  if (handle_ != nullptr) platform::CloseLibrary(handle_);
 }
 
 void* TSharedLibrary::Symbol(const std::string& name) const {
   if (handle_ == nullptr) return nullptr;
-  return ::dlsym(handle_, name.c_str());
+  return platform::LibraryExport(handle_, name);
 }
 
-std::string SharedLibraryFileName(const std::string& name) { return "lib" + name + ".so"; }
+std::string SharedLibraryFileName(const std::string& name) { return platform::LibraryFileName(name); }
 
 }  // namespace trovex

@@ -30,7 +30,8 @@ class TSharedLibrary {
   std::string loadError_;
 };
 
-// The platform's file name for a library called name ("libNAME.so" here).
+// The platform's file name for a library called name ("libNAME.so" on
+// POSIX systems, "NAME.dll" on Windows).
 std::string SharedLibraryFileName(const std::string& name);
 
 }  // namespace trovex

@@ -9,6 +9,14 @@ namespace {
 
 constexpr std::string_view kTargetPrefix = "#Target: ";
 
+#ifdef TROVEX_NO_MOVIE_CODEC
+constexpr bool kCodecBuilt = false;
+#define TROVEX_MVE_LIBRARY_PATH ""
+#else
+constexpr bool kCodecBuilt = true;
+#endif
+constexpr const char* kNotInThisBuild = "Movie sound tracks are not available in this build";
+
 // Sets the label and the bar as the library starts on a movie.
 void StartMovie(RunState& run, const std::string& text) {
   run.Message(text);
@@ -27,6 +35,7 @@ void ExtractMovieSound(RunState& run, const std::string& path) {
   const std::string name = FileNamePart(path);
   const std::string wavePath = run.OutputPath(ChangeFileExt(name, ".wav"));
   StartMovie(run, "Extracting sound track from " + name + "...");
+  if (!kCodecBuilt) return run.Result(kNotInThisBuild);
   if (codec.Problem()) {
     run.Result(*codec.Problem() + " (looked for through the library search path)");
     return;
@@ -50,6 +59,10 @@ std::size_t InsertMovieSound(RunState& run, const std::string&, std::size_t line
   if (line >= run.ReplayLines.Count() || run.ReplayLines.Get(line).rfind("#Target", 0) != 0) return line;
   const std::string targetLine = run.ReplayLines.Get(line++);
   const std::string wavePath = targetLine.substr(std::min(targetLine.size(), kTargetPrefix.size()));
+  if (!kCodecBuilt) {
+    run.Result(kNotInThisBuild);
+    return line;
+  }
   if (!PathExists(wavePath)) return line;
   if (codec.Problem()) {
     run.Result(*codec.Problem());

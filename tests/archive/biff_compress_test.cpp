@@ -26,7 +26,7 @@ struct Compression {
   std::string Compress(const std::string& bytes, const std::string& name = "A.bif") {
     test::WriteFileBytes(dir / name, bytes);
     MakeCompressedBiff(run, dir / name);
-    return test::ReadFileBytes(run.OutputDir + "/" + name);
+    return test::ReadFileBytes(JoinPath(run.OutputDir, test::NativePath(name)));
   }
 };
 
@@ -60,6 +60,7 @@ print(' '.join(map(str, lengths)))
 }
 
 TEST(MakeCompressedBiff, BlocksAreWholeZlibStreamsOf8192Bytes) {
+  TROVEX_SKIP_WITHOUT_OUTSIDE_CHECKERS();
   const std::pair<std::size_t, const char*> cases[] = {
       {0, "\n"}, {1, "1\n"}, {8191, "8191\n"}, {8192, "8192\n"}, {8193, "8192 1\n"}, {20000, "8192 8192 3616\n"}};
   for (const auto& [size, lengths] : cases) {

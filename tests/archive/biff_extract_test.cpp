@@ -28,7 +28,7 @@ struct Extraction {
     test::WriteFileBytes(dir / name, bytes);
     return dir / name;
   }
-  std::string Out(const std::string& name) const { return run.OutputDir + "/" + name; }
+  std::string Out(const std::string& name) const { return JoinPath(run.OutputDir, test::NativePath(name)); }
   std::vector<std::string> Listing() const { return test::ListDirectory(run.OutputDir); }
 };
 

@@ -4,31 +4,24 @@
 #include <string>
 
 #include "cli/TerminalWindow.hpp"
+#include "support/TempDir.hpp"
 
 namespace trovex {
 namespace {
 
-// Output captured in memory streams.
+// Output captured in files, which the tests close.
 struct Captured {
-  Captured() : out(open_memstream(&outText, &outSize)), err(open_memstream(&errText, &errSize)) {}
-  ~Captured() {
-    std::free(outText);
-    std::free(errText);
-  }
   std::string Out() {
     std::fflush(out);
-    return {outText, outSize};
+    return test::ReadFileBytes(dir / "out");
   }
   std::string Err() {
     std::fflush(err);
-    return {errText, errSize};
+    return test::ReadFileBytes(dir / "err");
   }
-  char* outText = nullptr;
-  std::size_t outSize = 0;
-  char* errText = nullptr;
-  std::size_t errSize = 0;
-  std::FILE* out;
-  std::FILE* err;
+  test::TempDir dir;
+  std::FILE* out = std::fopen((dir / "out").c_str(), "wb");
+  std::FILE* err = std::fopen((dir / "err").c_str(), "wb");
 };
 
 TEST(TerminalWindow, ResultsAndCompletionGoToStandardOutputOtherBoxesToStandardError) {

@@ -48,6 +48,20 @@ TEST(StringList, OutOfRangeIndexNamesIt) {
   }
 }
 
+#ifdef _WIN32
+TEST(Paths, WindowsNamesEndAtBackslashSlashOrColon) {
+  EXPECT_EQ(FileNamePart("C:\\data\\Sounds.bif"), "Sounds.bif");
+  EXPECT_EQ(FileNamePart("C:/data/Sounds.bif"), "Sounds.bif");
+  EXPECT_EQ(FileNamePart("C:Sounds.bif"), "Sounds.bif");
+  EXPECT_EQ(JoinPath("C:\\out", "ACM Sound"), "C:\\out\\ACM Sound");
+  EXPECT_EQ(ChangeFileExt("C:\\out.d\\dialog", ".txt"), "C:\\out.d\\dialog.txt");
+  EXPECT_EQ(DirectoryPart("C:\\out\\dialog.tlk"), "C:\\out");
+  EXPECT_EQ(AbsolutePath("C:\\a\\.\\b\\\\c\\"), "C:\\a\\b\\c");
+  EXPECT_EQ(AbsolutePath("C:/a/b/../c"), "C:\\a\\c");
+  EXPECT_EQ(AbsolutePath("C:\\"), "C:\\");
+  EXPECT_EQ(AbsolutePath("x.bif"), CurrentDirectory() + "\\x.bif");
+}
+#else
 TEST(Paths, NamesExtensionsAndAbsolutePaths) {
   EXPECT_EQ(FileNamePart("/data/Sounds.bif"), "Sounds.bif");
   EXPECT_EQ(FileNamePart("Sounds.bif"), "Sounds.bif");
@@ -57,6 +71,7 @@ TEST(Paths, NamesExtensionsAndAbsolutePaths) {
   EXPECT_EQ(AbsolutePath("/a/./b//c/"), "/a/b/c");
   EXPECT_EQ(AbsolutePath("x.bif"), CurrentDirectory() + "/x.bif");
 }
+#endif
 
 TEST(Paths, ForceDirectoriesCreatesParents) {
   test::TempDir dir;

@@ -1,3 +1,6 @@
+// These cases kill child processes with POSIX signals.
+#ifndef _WIN32
+
 // A KEY update is killed at each of its writes and at moments spread over its
 // run, in a child process: the KEY file is afterwards either exactly the old
 // one or exactly the new one, and the next run leaves no temporary file
@@ -109,3 +112,5 @@ TEST(KeyUpdateKilled, LeavesTheOldOrTheNewFileAndNoTemporary) {
 
 }  // namespace
 }  // namespace trovex
+
+#endif

@@ -91,7 +91,7 @@ class TalkTest : public ::testing::Test {
 TEST_F(TalkTest, ExtractionWritesTheDumpAndReports) {
   const std::string dump = Extract(MakeTalkTable(std::vector<std::string>{"Hello <NAME>!", ""}));
   EXPECT_EQ(dump, "[00000000]\r\nHello <****>!\r\n[########]\r\n[00000001]\r\n\r\n[########]\r\n");
-  const std::string dumpPath = run.OutputDir + "/dialog.txt";
+  const std::string dumpPath = JoinPath(run.OutputDir, "dialog.txt");
   EXPECT_EQ(window.results, std::vector<std::string>{dumpPath + " extracted sucessfully."});
   EXPECT_EQ(run.JobLog.Lines(), std::vector<std::string>{"#Target: " + dumpPath});
   EXPECT_EQ(window.labels[Label::Extracted], "Extracted: 1 of 2");
@@ -166,7 +166,7 @@ TEST_F(TalkTest, UntouchedRoundTripGivesTheSourceBack) {
 
   EXPECT_EQ(Insert(sourcePath, dump), 2u);
   EXPECT_EQ(Rebuilt(), source);
-  EXPECT_EQ(window.results, std::vector<std::string>{run.OutputDir + "/dialog.txt inserted."});
+  EXPECT_EQ(window.results, std::vector<std::string>{JoinPath(run.OutputDir, "dialog.txt inserted.")});
   EXPECT_EQ(window.labels[Label::Extracted], "Inserted: 432 of 433");
   EXPECT_TRUE(window.messages.empty());
   EXPECT_EQ(run.JobLog.Count(), 1u);  // the extraction's line only

@@ -1,3 +1,6 @@
+// Child processes on POSIX systems.
+#ifndef _WIN32
+
 #include "support/Process.hpp"
 
 #include <fcntl.h>
@@ -95,3 +98,5 @@ ProcessResult RunCliInterrupted(const std::vector<std::string>& args, const std:
 }
 
 }  // namespace trovex::test
+
+#endif

@@ -4,6 +4,15 @@
 #include <string>
 #include <vector>
 
+// The outside checkers (python3) are programs of the build machine, which a
+// Windows build running under wine cannot start; there their cases are
+// skipped, and the native build runs them on the same code.
+#ifdef _WIN32
+#define TROVEX_SKIP_WITHOUT_OUTSIDE_CHECKERS() GTEST_SKIP() << "outside checkers run in the native build only"
+#else
+#define TROVEX_SKIP_WITHOUT_OUTSIDE_CHECKERS() static_cast<void>(0)
+#endif
+
 namespace trovex::test {
 
 struct ProcessResult {
@@ -29,3 +38,12 @@ namespace trovex::test {
 ProcessResult RunCliInterrupted(const std::vector<std::string>& args, const std::string& dir, double cpuSeconds);
 
 }  // namespace trovex::test
+
+#ifdef _WIN32
+namespace trovex::test {
+
+// True where the Windows build runs under wine rather than on Windows.
+bool RunningUnderWine();
+
+}  // namespace trovex::test
+#endif

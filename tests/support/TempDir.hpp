@@ -2,20 +2,34 @@
 #pragma once
 
 #include <algorithm>
-#include <cstdlib>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "framework/Paths.hpp"
+#include "framework/Platform.hpp"
+
 namespace trovex::test {
+
+// A relative path written with "/" in the native form.
+inline std::string NativePath(std::string path) {
+  std::replace(path.begin(), path.end(), '/', PathSeparator);
+  return path;
+}
 
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "trovex-test-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
+    static std::atomic<unsigned> counter{0};
+    std::string base = std::filesystem::temp_directory_path().string();
+    while (base.size() > 1 && (base.back() == '/' || base.back() == PathSeparator)) base.pop_back();
+    const std::string stem = "trovex-test-" + std::to_string(platform::ProcessId()) + "-";
+    do {
+      path_ = JoinPath(base, stem + std::to_string(counter++));
+    } while (!platform::MakeDirectory(path_) && platform::Exists(path_));
   }
   ~TempDir() {
     std::error_code error;
@@ -25,7 +39,8 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  // A path below the directory; "/" in name becomes the native separator.
+  std::string operator/(const std::string& name) const { return JoinPath(path_, NativePath(name)); }
 
  private:
   std::string path_;

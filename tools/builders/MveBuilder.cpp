@@ -1,6 +1,7 @@
 #include "builders/MveBuilder.hpp"
 
 #include <cmath>
+#include <numbers>
 
 #include "AudioFrames.hpp"
 #include "builders/Bytes.hpp"
@@ -54,7 +55,7 @@ std::vector<std::int16_t> ToneSamples(const MovieSpec& spec, std::size_t frames,
   for (std::size_t f = 0; f < frames; ++f) {
     for (unsigned c = 0; c < spec.channels; ++c) {
       const double t = static_cast<double>(f) / spec.rate;
-      samples.push_back(static_cast<std::int16_t>(std::lround(amplitude * std::sin(2 * M_PI * hertz * (1 + 0.5 * c) * t))));
+      samples.push_back(static_cast<std::int16_t>(std::lround(amplitude * std::sin(2 * std::numbers::pi * hertz * (1 + 0.5 * c) * t))));
     }
   }
   return samples;
