@@ -1,6 +1,7 @@
 #include "app/MainForm.hpp"
 
 #include "app/InputChoice.hpp"
+#include "framework/Errors.hpp"
 #include "framework/Paths.hpp"
 #include "framework/StringList.hpp"
 #include "run/Formats.hpp"
@@ -214,24 +215,40 @@ void TMainForm::RunEntries() {
     window_.SetLabel(Label::Extracted, "");
     window_.SetBarPosition(Bar::Progress, 0);
     progress_.BeginEntry(i, window_.ListCount(), !replay);
-    DispatchFormat(formatCode_, entry);
-    progress_.EndEntries();
-    // An entry abandoned by a stop, with nothing logged for it, leaves no
-    // group behind: replay would hand its source to a handler with no targets.
-    if (run_.StopRequested() && run_.JobLog.Count() == groupStart + 2) {
-      run_.JobLog.Delete(groupStart + 1);
-      run_.JobLog.Delete(groupStart);
+    try {
+      DispatchFormat(formatCode_, entry);
+    } catch (const Exception& error) {
+      // The run ends, but what it completed stays replayable: the job log
+      // is written for it, as after a stop.
+      DropEmptyGroup(groupStart);
+      SaveJobLog();
+      if (window_.ListCount() == 1) throw;
+      throw Exception(Format("%s (input %d of %d: %s)", error.what(), i + 1, window_.ListCount(), entry.c_str()));
     }
+    progress_.EndEntries();
+    if (run_.StopRequested()) DropEmptyGroup(groupStart);
     window_.SetBarPosition(Bar::Total, (i + 1) * 100 / window_.ListCount());
     window_.ProcessMessages();
   }
 }
 
+// An entry abandoned by a stop or a failure, with nothing logged for it,
+// leaves no group behind: replay would hand its source to a handler with no
+// targets.
+void TMainForm::DropEmptyGroup(std::size_t groupStart) {
+  if (run_.JobLog.Count() != groupStart + 2) return;
+  run_.JobLog.Delete(groupStart + 1);
+  run_.JobLog.Delete(groupStart);
+}
+
+void TMainForm::SaveJobLog() {
+  if (run_.JobLog.Empty() || formatCode_ == fcJobLog || formatCode_ == fcProjectList) return;
+  if (totalBytes_ != 0) window_.AppendResult("Total " + std::to_string(totalBytes_) + " bytes extracted.");
+  run_.JobLog.SaveToFile(run_.OutputPath("result.log"));
+}
+
 void TMainForm::FinishRun() {
-  if (!run_.JobLog.Empty() && formatCode_ != fcJobLog && formatCode_ != fcProjectList) {
-    if (totalBytes_ != 0) window_.AppendResult("Total " + std::to_string(totalBytes_) + " bytes extracted.");
-    run_.JobLog.SaveToFile(run_.OutputPath("result.log"));
-  }
+  SaveJobLog();
   window_.ShowMessage(run_.StopRequested() ? kStoppedText : kCompleteText, kProcessCaption);
 }
 

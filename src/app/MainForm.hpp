@@ -61,6 +61,10 @@ class TMainForm {
   void ResetRunDisplay();
   void ShowInputType();
   void RunEntries();
+  // Removes the group opened at groupStart when it logged no target line.
+  void DropEmptyGroup(std::size_t groupStart);
+  // Writes result.log for an extraction run that logged anything.
+  void SaveJobLog();
   void FinishRun();
 
   TWindowPort& window_;

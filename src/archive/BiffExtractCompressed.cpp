@@ -61,14 +61,14 @@ void ExtractCompressedBiff(RunState& run, TFileStream& archive, const std::strin
     throw InvalidBiff(path, "file shorter than its 12-byte header");
   }
   TSafeOutput output(run.OutputPath(FileNamePart(path)));
-  if (DecompressBiffBlocks(run, archive, path, output)) output.Commit();
+  if (DecompressBiffBlocks(run, archive, path, output, PipelineThreads())) output.Commit();
 }
 
-bool DecompressBiffBlocks(RunState& run, TStream& archive, const std::string& path, TStream& output) {
+bool DecompressBiffBlocks(RunState& run, TStream& archive, const std::string& path, TStream& output,
+                          unsigned threads) {
   const auto size = static_cast<std::uint64_t>(archive.Size());
   if (size < kCompressedHeaderSize) throw InvalidBiff(path, "file shorter than its 12-byte header");
   TBlockOutput plain(output);
-  const unsigned threads = PipelineThreads();
   TPerThread<TBufferDecompressor> decompressors(threads, [] { return std::make_unique<TBufferDecompressor>(); });
   TOrderedPipeline pipeline(threads);
   std::uint64_t at = kCompressedHeaderSize;

@@ -16,8 +16,9 @@ void ExtractCompressedBiff(RunState& run, TFileStream& archive, const std::strin
 // Decompresses every block of the compressed archive in archive (named path
 // in messages) into output, from the block behind the 12-byte header to the
 // end of the stream. A damaged block fails with "Invalid compressed archive
-// <path>: block N at offset X: <what>". Returns false when the stop mark ended
-// it early.
-bool DecompressBiffBlocks(RunState& run, TStream& archive, const std::string& path, TStream& output);
+// <path>: block N at offset X: <what>". threads (at least 1) work on the
+// blocks. Returns false when the stop mark ended it early.
+bool DecompressBiffBlocks(RunState& run, TStream& archive, const std::string& path, TStream& output,
+                          unsigned threads);
 
 }  // namespace trovex

@@ -16,8 +16,9 @@ std::string ItemLabel(std::uint32_t index) { return Format("Item %llu", static_c
 }  // namespace
 
 TItemWriter::TItemWriter(RunState& run, const TFileStream& archive, const std::string& archivePath)
-    : run_(run), archive_(archive), archivePath_(archivePath), pipeline_(PipelineThreads()),
-      inflaters_(pipeline_.Threads(), [] { return std::make_unique<TBufferDecompressor>(); }) {}
+    : run_(run), archive_(archive), archivePath_(archivePath),
+      inflaters_(PipelineThreads(), [] { return std::make_unique<TBufferDecompressor>(); }),
+      pipeline_(PipelineThreads()) {}
 
 std::string TItemWriter::Folder(const char* folder) {
   const std::string folderPath = run_.OutputPath(folder);
@@ -36,12 +37,22 @@ void TItemWriter::Write(std::uint32_t index, const char* kindWord, const char* f
     TSafeOutput output(target);
     output.CopyFromAt(archive_, static_cast<std::int64_t>(offset), length);
     output.Commit();
+    std::lock_guard lock(unreported_.mutex);
+    unreported_.paths.insert(target);
   };
   auto report = [this, index, kindWord, target] {
+    {
+      std::lock_guard lock(unreported_.mutex);
+      unreported_.paths.erase(target);
+    }
     run_.Result(ItemLabel(index) + " extracted sucessfully.");
     run_.JobLog.Add(TargetLine(kindWord, index, target));
   };
   pipeline_.Submit({std::move(copy), std::move(report)});
+}
+
+TItemWriter::TUnreported::~TUnreported() {
+  for (const std::string& path : paths) DeleteFile(path);
 }
 
 void TItemWriter::Convert(std::uint32_t index, const std::string& detail, ConvertWork work) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <set>
 #include <vector>
 #include <string>
@@ -46,8 +47,18 @@ class TItemWriter {
   const TFileStream& archive_;
   const std::string archivePath_;
   std::set<std::string> folders_;  // folders known to exist
-  TOrderedPipeline pipeline_;
+  // Files complete on disk but not reported yet. When a failure ends the
+  // run, the items after it may be complete already: they are removed, so
+  // that every file left is one the run reported and logged. Declared before
+  // the pipeline, so that it goes after the pipeline's last job.
+  struct TUnreported {
+    std::mutex mutex;
+    std::set<std::string> paths;
+    ~TUnreported();
+  } unreported_;
+  // Before the pipeline too: its destructor waits for jobs that use them.
   TPerThread<TBufferDecompressor> inflaters_;
+  TOrderedPipeline pipeline_;
 };
 
 }  // namespace trovex

@@ -91,7 +91,7 @@ struct TCodedBlock {
 // Collects small writes into large ones.
 class TBlockOutput {
  public:
-  explicit TBlockOutput(TStream& dest) : dest_(dest) { buffer_.reserve(kCapacity); }
+  explicit TBlockOutput(TStream& dest) : dest_(dest) {}
   void Write(const void* data, std::size_t count);
   void WriteU32(std::uint32_t value);
   void Flush();

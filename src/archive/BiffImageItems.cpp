@@ -15,7 +15,8 @@ constexpr std::size_t kItemHeaderSize = 12;
 constexpr std::uint64_t kMostInflation = 1032;
 
 std::string SignatureText(const std::vector<unsigned char>& stored) {
-  std::string text(stored.begin(), stored.begin() + static_cast<std::ptrdiff_t>(std::min(stored.size(), kSignatureSize)));
+  std::string text(stored.begin(),
+                   stored.begin() + static_cast<std::ptrdiff_t>(std::min(stored.size(), kSignatureSize)));
   for (char& c : text) {
     if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) c = '?';
   }
@@ -37,7 +38,8 @@ ImageItem OpenImageItem(const std::vector<unsigned char>& stored, const ImageIte
   if (stored.size() < kItemHeaderSize) throw EFormatError("compressed item shorter than its 12-byte header");
   const std::uint32_t length = LoadU32(stored.data() + kSignatureSize);
   const std::size_t packed = stored.size() - kItemHeaderSize;
-  if (length > kMostInflation * packed + 64) throw EFormatError(Format("%u bytes cannot come from %zu compressed bytes", length, packed));
+  if (length > kMostInflation * packed + 64)
+    throw EFormatError(Format("%u bytes cannot come from %zu compressed bytes", length, packed));
   ImageItem item{true, std::vector<unsigned char>(length)};
   try {
     inflater.Decompress(stored.data() + kItemHeaderSize, packed, item.content.data(), length);

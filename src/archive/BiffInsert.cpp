@@ -1,8 +1,10 @@
 #include "archive/BiffInsert.hpp"
 
+#include <memory>
 #include <optional>
 #include <vector>
 
+#include "archive/BiffExtractPipeline.hpp"
 #include "archive/BiffFormat.hpp"
 #include "archive/BiffInsertTargets.hpp"
 #include "archive/BiffInsertTreatments.hpp"
@@ -21,6 +23,7 @@ struct Target {
   std::uint32_t entry = 0;
   std::string path;
   TreatEntry treat = nullptr;
+  std::string refusal;  // for the results pane, when no treatment applies
 };
 
 bool IsCompressedSource(TStream& source) {
@@ -60,21 +63,20 @@ SourceTables ReadSourceTables(TStream& source, const std::string& path) {
 // Takes the next target from the lines at index on; nothing at the end of the
 // section (a line of another form, or an index beyond the table, which is
 // consumed). Frame lines that no rebuild consumed are passed over. A target
-// of a kind that insertion cannot apply adds its line to results.
-std::optional<Target> NextTarget(const TStringList& lines, std::size_t& index, std::uint32_t entryCount,
-                                 std::vector<std::string>& results) {
+// of a kind that insertion cannot apply carries its line for the results.
+std::optional<Target> NextTarget(const TStringList& lines, std::size_t& index, std::uint32_t entryCount) {
   for (; index < lines.Count(); ++index) {
     const std::string& line = lines.Get(index);
     if (auto parsed = ParseEntryTarget(line)) {
       ++index;
       if (parsed->index >= entryCount) return std::nullopt;
-      Target target{static_cast<std::uint32_t>(parsed->index), std::move(parsed->path), nullptr};
+      Target target{static_cast<std::uint32_t>(parsed->index), std::move(parsed->path), nullptr, {}};
       const KindTreatment* kind = KindOfWord(parsed->kindWord);
       target.treat = kind ? TreatmentFor(kind->treatment) : nullptr;
       if (target.treat == nullptr) {
-        results.push_back(
+        target.refusal =
             FileNamePart(target.path) + " not inserted: " +
-            (kind ? "kind " + parsed->kindWord + " is not supported." : "unknown kind " + parsed->kindWord + "."));
+            (kind ? "kind " + parsed->kindWord + " is not supported." : "unknown kind " + parsed->kindWord + ".");
       }
       return target;
     }
@@ -147,7 +149,12 @@ class ArchiveRebuild {
     run_.Pump();
     plan_.assign(tables_.files.size(), Planned{});
     if (!Settle()) return index_;
-    const bool written = changed_ ? WriteRebuilt(out) : WriteCopy(out);
+    // The new archive's size is known before its first byte: too large an
+    // archive, or one the disk cannot hold, is refused with nothing written.
+    auto size = static_cast<std::uint64_t>(source_.Size());
+    const std::string tables = changed_ ? NewTables(size) : std::string();
+    out.RequireSpace(size);
+    const bool written = changed_ ? WriteRebuilt(out, tables, size) : WriteCopy(out);
     if (!written) return index_;
     out.Commit();
     for (const auto& line : results_) run_.Result(line);
@@ -164,29 +171,61 @@ class ArchiveRebuild {
   // Walks the target lines in entry order. A target for an entry before the
   // next one (out of order, or the same entry twice) is consumed unused; the
   // walk ends with the section or once the last entry has had its target.
+  // Deferred work runs on the pipeline's threads; outcomes are recorded in
+  // entry order.
   bool Settle() {
     const auto count = static_cast<std::uint32_t>(tables_.files.size());
+    TOrderedPipeline pipeline(PipelineThreads());
     for (std::uint64_t next = 0; next < count;) {
       if (run_.StopRequested()) return false;
-      std::optional<Target> target = NextTarget(run_.ReplayLines, index_, count, results_);
+      std::optional<Target> target = NextTarget(run_.ReplayLines, index_, count);
       if (!target) break;
       if (target->entry < next) continue;
       next = std::uint64_t{target->entry} + 1;
-      if (target->treat == nullptr) continue;
-      const Replacement replacement = target->treat(
-          {target->path, source_, tables_.files[target->entry], scratch_, run_.ReplayLines, index_});
-      if (replacement.outcome == Outcome::NoFile) {
-        if (!replacement.reason.empty()) {
-          results_.push_back(FileNamePart(target->path) + " not inserted: " + replacement.reason + "; the entry keeps its data.");
-        }
+      if (target->treat == nullptr) {
+        pipeline.Submit({[](unsigned) {}, [this, line = std::move(target->refusal)] { results_.push_back(line); }});
         continue;
       }
-      results_.push_back(FileNamePart(target->path) + " inserted.");
-      changed_ = changed_ || replacement.NewBytes();
-      plan_[target->entry] = {replacement, std::move(target->path)};
-      run_.Pump();
+      auto settled = std::make_shared<Settled>();
+      settled->replacement = target->treat(
+          {target->path, source_, tables_.files[target->entry], scratch_, run_.ReplayLines, index_});
+      auto work = [settled](unsigned) {
+        if (settled->replacement.outcome == Outcome::Deferred) {
+          settled->replacement = settled->replacement.work(settled->bytes);
+        }
+      };
+      auto record = [this, settled, entry = target->entry, path = std::move(target->path)]() mutable {
+        Record(entry, std::move(path), *settled);
+      };
+      pipeline.Submit({std::move(work), std::move(record)});
     }
-    return true;
+    pipeline.Drain();
+    return !run_.StopRequested();
+  }
+
+  struct Settled {
+    Replacement replacement;
+    std::vector<unsigned char> bytes;  // built by deferred work
+  };
+
+  void Record(std::uint32_t entry, std::string path, Settled& settled) {
+    Replacement& replacement = settled.replacement;
+    if (replacement.outcome == Outcome::Built && !settled.bytes.empty()) {
+      TStream& out = scratch_.Stream();
+      const auto start = static_cast<std::uint64_t>(out.Position());
+      out.WriteBuffer(settled.bytes.data(), settled.bytes.size());
+      replacement = scratch_.Built(start);
+    }
+    if (replacement.outcome == Outcome::NoFile) {
+      if (!replacement.reason.empty()) {
+        results_.push_back(FileNamePart(path) + " not inserted: " + replacement.reason + "; the entry keeps its data.");
+      }
+      return;
+    }
+    results_.push_back(FileNamePart(path) + " inserted.");
+    changed_ = changed_ || replacement.NewBytes();
+    plan_[entry] = {replacement, std::move(path)};
+    run_.Pump();
   }
 
   // The source as it is, in runs of the longest copy.
@@ -225,9 +264,8 @@ class ArchiveRebuild {
     return std::string(reinterpret_cast<const char*>(bytes.Data()), bytes.Bytes().size());
   }
 
-  bool WriteRebuilt(TFileStream& out) {
-    std::uint64_t end = 0;
-    const std::string tables = NewTables(end);
+  // tables are the new header and tables, end the new archive's size.
+  bool WriteRebuilt(TFileStream& out, const std::string& tables, std::uint64_t end) {
     out.WriteText(tables);
     std::uint64_t written = tables.size();
     CopyRun copies(source_, out);

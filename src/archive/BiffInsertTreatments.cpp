@@ -9,6 +9,7 @@
 #include "archive/BiffInsertTargets.hpp"
 #include "compress/Zlib.hpp"
 #include "framework/BitmapFile.hpp"
+#include "framework/MemoryStream.hpp"
 #include "framework/Paths.hpp"
 #include "imaging/BamConvert.hpp"
 #include "imaging/MosConvert.hpp"
@@ -88,19 +89,28 @@ Replacement TreatCompressFile(const TreatmentInput& input) {
 // results pane says why.
 Replacement KeptBecause(const std::exception& error) { return {Outcome::NoFile, 0, 0, error.what()}; }
 
-// The rebuilt image in the form its entry had, or the stored bytes when the
-// rebuild changed nothing.
-Replacement StoreRebuilt(const TreatmentInput& input, const ImageItemKind& kind, const ImageItem& item,
-                         const std::vector<unsigned char>& old) {
-  if (item.content == old) return {Outcome::Unchanged};
-  TStream& out = input.scratch.Stream();
-  const auto start = static_cast<std::uint64_t>(out.Position());
-  StoreImageItem(out, kind, item);
-  return input.scratch.Built(start);
-}
-
-std::vector<unsigned char> StoredBytes(const TreatmentInput& input) {
-  return ReadEntryBytes(input.archive, input.entry.dataOffset, input.entry.dataSize);
+// The image entry's content rebuilt by rebuild (on a pipeline thread) and
+// stored in the form the entry had, or the stored bytes when the rebuild
+// changed nothing.
+template <class Rebuild>
+Replacement DeferImage(const TreatmentInput& input, const ImageItemKind& kind, Rebuild rebuild) {
+  Replacement deferred{Outcome::Deferred};
+  deferred.work = [&archive = input.archive, entry = input.entry, &kind, rebuild](std::vector<unsigned char>& bytes) {
+    try {
+      TBufferDecompressor inflater;
+      ImageItem item = OpenImageItem(ReadEntryBytes(archive, entry.dataOffset, entry.dataSize), kind, inflater);
+      const std::vector<unsigned char> old = item.content;
+      rebuild(item.content);
+      if (item.content == old) return Replacement{Outcome::Unchanged};
+      TMemoryStream out;
+      StoreImageItem(out, kind, item);
+      bytes = std::move(out.Bytes());
+      return Replacement{Outcome::Built};
+    } catch (const EFormatError& error) {
+      return KeptBecause(error);
+    }
+  };
+  return deferred;
 }
 
 // A BAM whose frames are replaced from the bitmaps that its frame lines name.
@@ -112,31 +122,19 @@ Replacement TreatBam(const TreatmentInput& input) {
   for (; end < input.lines.Count() && IsFrameLine(input.lines.Get(end)); ++end) {
     anyBitmap = anyBitmap || PathExists(input.lines.Get(end).substr(std::string_view(kFrameLinePrefix).size()));
   }
+  // Frame lines beyond the BAM's frames are passed over like any unused frame line.
   input.next = end;
   if (!anyBitmap) return {};
-  try {
-    TBufferDecompressor inflater;
-    ImageItem item = OpenImageItem(StoredBytes(input), kBamItem, inflater);
-    const std::vector<unsigned char> old = item.content;
-    input.next = BitmapsToBamFrames(item.content, input.lines, first);
-    return StoreRebuilt(input, kBamItem, item, old);
-  } catch (const EFormatError& error) {
-    return KeptBecause(error);
-  }
+  return DeferImage(input, kBamItem, [&lines = input.lines, first](std::vector<unsigned char>& bam) {
+    BitmapsToBamFrames(bam, lines, first);
+  });
 }
 
 // A MOS whose tiles are rewritten from the named bitmap.
 Replacement TreatMos(const TreatmentInput& input) {
   if (!PathExists(input.path)) return {};
-  try {
-    TBufferDecompressor inflater;
-    ImageItem item = OpenImageItem(StoredBytes(input), kMosItem, inflater);
-    const std::vector<unsigned char> old = item.content;
-    BitmapToMos(item.content, LoadBitmapFile(input.path));
-    return StoreRebuilt(input, kMosItem, item, old);
-  } catch (const EFormatError& error) {
-    return KeptBecause(error);
-  }
+  return DeferImage(input, kMosItem,
+                    [path = input.path](std::vector<unsigned char>& mos) { BitmapToMos(mos, LoadBitmapFile(path)); });
 }
 
 struct TreatmentRow {

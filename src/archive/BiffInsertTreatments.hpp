@@ -15,12 +15,16 @@
 // decompressed content, see StoredItemHolds), builds its bytes with
 // scratch.Stream() and returns scratch.Built(start); it may read lines of its
 // own (frame lines) from input.lines, moving input.next past them. A named
-// file it cannot use gives NoFile with the reason.
+// file it cannot use gives NoFile with the reason. A treatment with heavy
+// work (decompressing, converting, compressing) returns Deferred and leaves
+// that work to the rebuild's pipeline threads.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "archive/BiffFormat.hpp"
 #include "framework/FileStream.hpp"
@@ -34,6 +38,7 @@ enum class Outcome {
   Unchanged,  // the replacement equals what the entry holds: it keeps its stored bytes
   NamedFile,  // the named file's bytes, size of them
   Built,      // size bytes that the treatment built, at offset in the scratch file
+  Deferred,   // work, run on a pipeline thread, settles the outcome
 };
 
 struct Replacement {
@@ -42,6 +47,10 @@ struct Replacement {
   std::uint64_t size = 0;
   // With NoFile: why the named file could not be used, for the results pane.
   std::string reason = {};
+  // With Deferred: the heavy part of a treatment, safe to run on any thread.
+  // It returns the outcome; for Built it leaves the bytes to store in bytes
+  // (offset and size are then set where they are stored).
+  std::function<Replacement(std::vector<unsigned char>& bytes)> work = {};
 
   bool NewBytes() const { return outcome == Outcome::NamedFile || outcome == Outcome::Built; }
 };

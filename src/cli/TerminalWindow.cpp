@@ -92,7 +92,9 @@ void TTerminalWindow::ShowMessage(const std::string& text, const std::string& ca
     std::fflush(out_);
   } else {
     std::fflush(out_);
-    std::fprintf(err_, "trovex-cli: %s\n", text.c_str());
+    // A caption names what the box is about (the dump of "Error in line").
+    const std::string named = caption.empty() ? text : caption + ": " + text;
+    std::fprintf(err_, "trovex-cli: %s\n", named.c_str());
     showedOtherMessage_ = true;
   }
 }

@@ -94,9 +94,10 @@ class BmpReader {
   void CheckFormat(BmpLayout& layout) {
     const unsigned bits = layout.bits;
     const std::uint32_t c = layout.compression;
-    const bool known = (c == biRgb && (bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32)) ||
-                       (c == biRle8 && bits == 8) || (c == biRle4 && bits == 4) ||
-                       ((c == biBitfields || c == biAlphaBitfields) && (bits == 16 || bits == 32));
+    const bool known =
+        (c == biRgb && (bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32)) ||
+        (c == biRle8 && bits == 8) || (c == biRle4 && bits == 4) ||
+        ((c == biBitfields || c == biAlphaBitfields) && (bits == 16 || bits == 32));
     if (!known) throw EInvalidGraphic();
     if ((c == biRle8 || c == biRle4) && layout.topDown) throw EInvalidGraphic();
     if (c == biBitfields || c == biAlphaBitfields) {
@@ -149,6 +150,9 @@ class BmpReader {
   }
 
   void DecodeRows(const BmpLayout& layout, TBitmap& bitmap) const {
+    // Rows of no pixels take no bytes, so any count of them passes the size
+    // check; there is nothing to read in them.
+    if (layout.width == 0) return;
     const std::size_t stride = Stride(layout);
     for (std::uint32_t stored = 0; stored < layout.height; ++stored) {
       const unsigned char* in = data_ + layout.pixelOffset + stored * stride;
@@ -288,7 +292,7 @@ std::vector<unsigned char> EncodeBitmap(const TBitmap& bitmap) {
       entry[2] = static_cast<unsigned char>(RedOf(c));
     }
   }
-  for (std::uint32_t y = 0; y < bitmap.Height(); ++y) {
+  for (std::uint32_t y = 0; y < bitmap.Height() && bitmap.Width() != 0; ++y) {
     const unsigned char* row = bitmap.Row(y);
     std::copy(row, row + bitmap.RowBytes(), p + pixelOffset + std::size_t{bitmap.Height() - 1 - y} * stride);
   }

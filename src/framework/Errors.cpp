@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace trovex {
@@ -25,7 +26,13 @@ EFCreateError::EFCreateError(const std::string& path) : EStreamError("Cannot cre
 
 EReadError::EReadError() : EStreamError("Stream read error") {}
 
+EReadError::EReadError(const std::string& path, int error)
+    : EStreamError("Cannot read from " + path + ": " + std::strerror(error)) {}
+
 EWriteError::EWriteError() : EStreamError("Stream write error") {}
+
+EWriteError::EWriteError(const std::string& path, int error)
+    : EStreamError("Cannot write to " + path + ": " + std::strerror(error)) {}
 
 EListError::EListError(long long index) : Exception(Format("List index out of bounds (%lld)", index)) {}
 

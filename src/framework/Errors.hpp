@@ -32,16 +32,20 @@ class EFCreateError : public EStreamError {
   explicit EFCreateError(const std::string& path);
 };
 
-// "Stream read error"
+// "Stream read error"; when the system refuses a read of a file, "Cannot
+// read from <path>: <the system's reason>".
 class EReadError : public EStreamError {
  public:
   EReadError();
+  EReadError(const std::string& path, int error);
 };
 
-// "Stream write error"
+// "Stream write error"; when the system refuses a write to a file, "Cannot
+// write to <path>: <the system's reason>" ("No space left on device").
 class EWriteError : public EStreamError {
  public:
   EWriteError();
+  EWriteError(const std::string& path, int error);
 };
 
 // "List index out of bounds (%d)"

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/Errors.hpp"
+#include "framework/FaultInjection.hpp"
 
 namespace trovex {
 
@@ -42,13 +43,29 @@ bool IsOpenInProcess(const std::string& path) {
 }
 
 TFileStream::TFileStream(const std::string& path, FileMode mode) : path_(path) {
-  const int flags = (mode == FileMode::OpenRead ? O_RDONLY : O_RDWR) | O_CLOEXEC;
+  // Opened without waiting, so that a FIFO is refused instead of blocking
+  // until some writer opens it.
+  const int flags = (mode == FileMode::OpenRead ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK;
   fd_ = ::open(path.c_str(), flags);
-  if (fd_ < 0) throw EFOpenError(path);
+  if (fd_ < 0 && mode == FileMode::OpenReadWrite && (errno == EACCES || errno == EROFS) &&
+      ::access(path.c_str(), R_OK) == 0) {
+    throw EStreamError("Cannot write to " + path + ": it is read-only");
+  }
   struct stat info {};
-  if (::fstat(fd_, &info) != 0 || S_ISDIR(info.st_mode)) {
+  if (fd_ < 0 && ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    throw EStreamError(path + " is not a regular file");
+  }
+  if (fd_ < 0) throw EFOpenError(path);
+  const bool stated = ::fstat(fd_, &info) == 0;
+  // A file without write permission is not written even where the process
+  // could (as the superuser can).
+  const bool readOnly = stated && mode == FileMode::OpenReadWrite && (info.st_mode & 0222) == 0;
+  if (!stated || !S_ISREG(info.st_mode) || readOnly ||
+      ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK) != 0) {
     ::close(fd_);
     fd_ = -1;
+    if (stated && !S_ISREG(info.st_mode)) throw EStreamError(path + " is not a regular file");
+    if (readOnly) throw EStreamError("Cannot write to " + path + ": it is read-only");
     throw EFOpenError(path);
   }
   Register();
@@ -83,18 +100,20 @@ void TFileStream::CloseHandle() {
 TFileStream::~TFileStream() { CloseHandle(); }
 
 std::size_t TFileStream::Read(void* buffer, std::size_t count) {
+  if (const int fault = faults::BeforeRead()) throw EReadError(path_, fault);
   for (;;) {
     const ssize_t got = ::read(fd_, buffer, count);
     if (got >= 0) return static_cast<std::size_t>(got);
-    if (errno != EINTR) throw EReadError();
+    if (errno != EINTR) throw EReadError(path_, errno);
   }
 }
 
 std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
+  if (const int fault = faults::BeforeWrite()) throw EWriteError(path_, fault);
   for (;;) {
     const ssize_t put = ::write(fd_, buffer, count);
     if (put >= 0) return static_cast<std::size_t>(put);
-    if (errno != EINTR) throw EWriteError();
+    if (errno != EINTR) throw EWriteError(path_, errno);
   }
 }
 
@@ -112,7 +131,7 @@ std::int64_t TFileStream::Size() {
 }
 
 void TFileStream::SetSize(std::int64_t size) {
-  if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) throw EWriteError();
+  if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) throw EWriteError(path_, errno);
   if (Position() > size) SetPosition(size);
 }
 
@@ -120,15 +139,21 @@ namespace {
 
 // Copies up to count bytes with the kernel, from sourceOffset (or the source's
 // position when null) to the destination's position. Returns what is left
-// when the kernel cannot copy between these files.
-std::int64_t KernelCopy(int sourceFd, off_t* sourceOffset, int destFd, std::int64_t count) {
+// when the kernel cannot copy between these files. A copy is a read of the
+// source and a write of the destination.
+std::int64_t KernelCopy(const TFileStream& source, off_t* sourceOffset, const TFileStream& dest, std::int64_t count) {
   while (count > 0) {
+    if (const int fault = faults::BeforeRead()) throw EReadError(source.Path(), fault);
+    if (const int fault = faults::BeforeWrite()) throw EWriteError(dest.Path(), fault);
     const auto chunk = static_cast<std::size_t>(std::min<std::int64_t>(count, 1 << 30));
-    const ssize_t copied = ::copy_file_range(sourceFd, sourceOffset, destFd, nullptr, chunk, 0);
+    const ssize_t copied = ::copy_file_range(source.Handle(), sourceOffset, dest.Handle(), nullptr, chunk, 0);
     if (copied < 0) {
       if (errno == EINTR) continue;
       if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP) break;
-      throw EWriteError();
+      // The kernel does not say which side failed: an input/output error is
+      // most likely the source's, anything else (a full disk) the output's.
+      if (errno == EIO) throw EReadError(source.Path(), errno);
+      throw EWriteError(dest.Path(), errno);
     }
     if (copied == 0) throw EReadError();
     count -= copied;
@@ -139,16 +164,18 @@ std::int64_t KernelCopy(int sourceFd, off_t* sourceOffset, int destFd, std::int6
 }  // namespace
 
 void TFileStream::CopyFrom(TStream& source, std::int64_t count) {
-  if (auto* file = dynamic_cast<TFileStream*>(&source)) count = KernelCopy(file->fd_, nullptr, fd_, count);
+  if (auto* file = dynamic_cast<TFileStream*>(&source)) count = KernelCopy(*file, nullptr, *this, count);
   TStream::CopyFrom(source, count);
 }
 
 void TFileStream::ReadBufferAt(std::int64_t offset, void* buffer, std::size_t count) const {
   auto* out = static_cast<unsigned char*>(buffer);
   while (count > 0) {
+    if (const int fault = faults::BeforeRead()) throw EReadError(path_, fault);
     const ssize_t got = ::pread(fd_, out, count, static_cast<off_t>(offset));
     if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) throw EReadError();
+    if (got < 0) throw EReadError(path_, errno);
+    if (got == 0) throw EReadError();
     out += got;
     offset += got;
     count -= static_cast<std::size_t>(got);
@@ -157,7 +184,7 @@ void TFileStream::ReadBufferAt(std::int64_t offset, void* buffer, std::size_t co
 
 void TFileStream::CopyFromAt(const TFileStream& source, std::int64_t sourceOffset, std::int64_t count) {
   auto offset = static_cast<off_t>(sourceOffset);
-  count = KernelCopy(source.fd_, &offset, fd_, count);
+  count = KernelCopy(source, &offset, *this, count);
   std::vector<unsigned char> buffer(static_cast<std::size_t>(std::min<std::int64_t>(count, 1 << 20)));
   while (count > 0) {
     const auto chunk = std::min<std::size_t>(static_cast<std::size_t>(count), buffer.size());

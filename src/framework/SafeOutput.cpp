@@ -1,12 +1,16 @@
 #include "framework/SafeOutput.hpp"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "framework/Errors.hpp"
@@ -50,6 +54,21 @@ int CreateUnnamed(const std::string& finalPath) {
   return ::open(DirectoryPart(finalPath).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
 }
 
+// Removes the temporaries that killed processes left beside finalPath: the
+// names TemporaryName gives, of a process that no longer runs.
+void RemoveStaleTemporaries(const std::string& finalPath) {
+  const std::string prefix = "." + FileNamePart(finalPath) + ".part-";
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(DirectoryPart(finalPath), error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.compare(0, prefix.size(), prefix) != 0) continue;
+    const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+    if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
+      ::unlink(entry.path().c_str());
+    }
+  }
+}
+
 bool LinkUnnamed(int fd, const std::string& path) {
   const std::string self = "/proc/self/fd/" + std::to_string(fd);
   return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
@@ -64,9 +83,11 @@ TSafeOutput::TSafeOutput(const std::string& finalPath, OutputKind kind) : finalP
   if (exists && kind == OutputKind::NewFile && IsOpenInProcess(existing.st_dev, existing.st_ino)) {
     throw EFCreateError(finalPath);
   }
-  // A new file is written without any name and linked in when complete: one
-  // step fewer in the folder than a temporary name renamed over.
-  int fd = exists ? -1 : CreateUnnamed(finalPath);
+  if (kind == OutputKind::Replacement) RemoveStaleTemporaries(finalPath);
+  // The file is written without any name: a new one is linked in when
+  // complete, a replacement is given a temporary name then and renamed over
+  // the old file. A process killed meanwhile leaves nothing behind.
+  int fd = CreateUnnamed(finalPath);
   unnamed_ = fd >= 0;
   if (!unnamed_) {
     const bool created = WithTemporaryName(finalPath, tempPath_, [&fd](const std::string& name) {
@@ -74,9 +95,9 @@ TSafeOutput::TSafeOutput(const std::string& finalPath, OutputKind kind) : finalP
       return fd >= 0;
     });
     if (!created) throw EFCreateError(finalPath);
-    // A replaced file keeps its permissions.
-    if (exists) ::fchmod(fd, existing.st_mode & 07777);
   }
+  // A replaced file keeps its permissions.
+  if (exists) ::fchmod(fd, existing.st_mode & 07777);
   Adopt(finalPath, fd);
 }
 
@@ -91,8 +112,8 @@ void TSafeOutput::Commit() {
   committed_ = true;
   if (unnamed_) {
     if (LinkUnnamed(Handle(), finalPath_)) return CloseHandle();
-    // The final name was taken meanwhile: the file takes a temporary name and
-    // is renamed over it like a replacement.
+    // The final name is taken (a replacement, or a file made meanwhile): the
+    // file takes a temporary name and is renamed over it.
     const bool named =
         WithTemporaryName(finalPath_, tempPath_, [this](const std::string& name) { return LinkUnnamed(Handle(), name); });
     CloseHandle();
@@ -103,6 +124,16 @@ void TSafeOutput::Commit() {
     ::unlink(tempPath_.c_str());
     throw EFCreateError(finalPath_);
   }
+}
+
+void TSafeOutput::RequireSpace(std::uint64_t bytes) const {
+  struct statvfs space {};
+  if (::fstatvfs(Handle(), &space) != 0) return;  // nothing known: the writes will tell
+  const std::uint64_t free = std::uint64_t{space.f_bavail} * space.f_frsize;
+  if (bytes <= free) return;
+  throw EStreamError(Format("Cannot write to %s: it needs %llu bytes, the file system has %llu free",
+                            finalPath_.c_str(), static_cast<unsigned long long>(bytes),
+                            static_cast<unsigned long long>(free)));
 }
 
 void WriteWholeFile(const std::string& path, const std::string& bytes) {

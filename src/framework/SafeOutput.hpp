@@ -4,6 +4,7 @@
 // stays as it was.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "framework/FileStream.hpp"
@@ -26,6 +27,9 @@ class TSafeOutput : public TFileStream {
 
   // Closes the file and gives it its final name.
   void Commit();
+  // Checks, before a large write, that the file system can take bytes more:
+  // "Cannot write to <path>: it needs N bytes, the file system has M free".
+  void RequireSpace(std::uint64_t bytes) const;
   const std::string& FinalPath() const { return finalPath_; }
 
  private:

@@ -33,8 +33,8 @@ void CheckFrame(std::size_t size, std::size_t index, const BamFrame& frame) {
   if (frame.dataOffset >= size) throw EFormatError(Format("frame %zu: data beyond end of file", index));
   const std::uint64_t available = size - frame.dataOffset;
   if (frame.uncompressed ? pixels > available : pixels > available * kMostPixelsPerByte) {
-    throw EFormatError(Format("frame %zu: %ux%u pixels do not fit the data behind it", index,
-                              unsigned{frame.width}, unsigned{frame.height}));
+    throw EFormatError(Format("frame %zu: %ux%u pixels do not fit the data behind it", index, unsigned{frame.width},
+                              unsigned{frame.height}));
   }
 }
 
@@ -56,8 +56,8 @@ BamLayout ReadBamLayout(const unsigned char* bam, std::size_t size) {
   for (std::size_t i = 0; i < layout.frameCount; ++i) {
     const unsigned char* entry = bam + layout.frameTableOffset + i * kBamFrameEntrySize;
     const std::uint32_t offset = LoadU32(entry + 8);
-    const BamFrame frame{LoadU16(entry), LoadU16(entry + 2), LoadU16(entry + 4), LoadU16(entry + 6),
-                         offset & ~kUncompressedFlag, (offset & kUncompressedFlag) != 0};
+    const BamFrame frame{LoadU16(entry),     LoadU16(entry + 2),          LoadU16(entry + 4),
+                         LoadU16(entry + 6), offset & ~kUncompressedFlag, (offset & kUncompressedFlag) != 0};
     CheckFrame(size, i, frame);
     layout.frames.push_back(frame);
   }

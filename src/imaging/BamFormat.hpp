@@ -25,11 +25,11 @@ struct BamFrame {
 };
 
 struct BamLayout {
-  std::uint16_t frameCount;       // 8
-  unsigned char runValue;         // 11: the value that zero runs repeat
-  std::uint32_t frameTableOffset; // 12
-  std::uint32_t paletteOffset;    // 16
-  std::uint32_t lookupOffset;     // 20: frame lookup table; ends the palette
+  std::uint16_t frameCount;        // 8
+  unsigned char runValue;          // 11: the value that zero runs repeat
+  std::uint32_t frameTableOffset;  // 12
+  std::uint32_t paletteOffset;     // 16
+  std::uint32_t lookupOffset;      // 20: frame lookup table; ends the palette
   std::vector<BamFrame> frames;
   // The stored palette, red, green, blue per entry, as many entries as stored.
   TColorTable palette{};
@@ -46,8 +46,7 @@ struct DecodedFrame {
   std::vector<unsigned char> pixels;
   std::size_t storedBytes;
 };
-DecodedFrame DecodeBamFrame(const unsigned char* bam, std::size_t size, const BamLayout& layout,
-                            const BamFrame& frame);
+DecodedFrame DecodeBamFrame(const unsigned char* bam, std::size_t size, const BamLayout& layout, const BamFrame& frame);
 
 // Entry i of the frame table as written back: size and data offset.
 void StoreBamFrame(unsigned char* bam, const BamLayout& layout, std::size_t index, const BamFrame& frame);

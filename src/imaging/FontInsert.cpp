@@ -88,7 +88,8 @@ void AppendGlyph(std::vector<unsigned char>& font, const BamLayout& layout, std:
   const BamFrame frame{width, height, 0, 0, static_cast<std::uint32_t>(font.size()), true};
   for (std::uint16_t r = 0; r < height; ++r) {
     const unsigned char* row = sheet.Row(static_cast<std::uint32_t>(box.top) + r);
-    for (std::uint32_t x = static_cast<std::uint32_t>(box.left); x < static_cast<std::uint32_t>(box.left) + width; ++x) {
+    for (std::uint32_t x = static_cast<std::uint32_t>(box.left); x < static_cast<std::uint32_t>(box.left) + width;
+         ++x) {
       font.push_back(x < sheet.Width() ? row[x] : background);
     }
   }

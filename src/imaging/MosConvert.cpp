@@ -65,12 +65,19 @@ void ForEachTile(const MosLayout& layout, Visit visit) {
 
 MosLayout ReadMosLayout(const unsigned char* mos, std::size_t size) {
   if (size < kMosHeaderSize) throw EFormatError("shorter than its 24-byte header");
-  MosLayout layout{LoadU16(mos + 8), LoadU16(mos + 10), LoadU16(mos + 12), LoadU16(mos + 14),
-                   LoadU32(mos + 16), LoadU32(mos + 20), 0, 0};
+  MosLayout layout{LoadU16(mos + 8),
+                   LoadU16(mos + 10),
+                   LoadU16(mos + 12),
+                   LoadU16(mos + 14),
+                   LoadU32(mos + 16),
+                   LoadU32(mos + 20),
+                   0,
+                   0};
   const std::uint64_t tiles = std::uint64_t{layout.columns} * layout.rows;
   layout.tableOffset = layout.paletteOffset + tiles * kTilePaletteBytes;
   layout.dataOffset = layout.tableOffset + tiles * 4;
-  if (layout.dataOffset > size) throw EFormatError(Format("%llu tiles do not fit the file", static_cast<unsigned long long>(tiles)));
+  if (layout.dataOffset > size)
+    throw EFormatError(Format("%llu tiles do not fit the file", static_cast<unsigned long long>(tiles)));
   if (std::uint64_t{layout.width} * layout.height > kMostPixelsPerByte * size) {
     throw EFormatError(Format("%ux%u pixels do not fit the file", unsigned{layout.width}, unsigned{layout.height}));
   }

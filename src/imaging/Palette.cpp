@@ -25,7 +25,8 @@ void SwapRedBlue(unsigned char* block, std::size_t length) {
 
 TColorTable PaletteFromTriples(int count, const TMemoryStream& stream) {
   TColorTable table{};
-  const std::size_t n = std::min({static_cast<std::size_t>(std::max(count, 0)), table.size(), stream.Bytes().size() / 3});
+  const std::size_t n =
+      std::min({static_cast<std::size_t>(std::max(count, 0)), table.size(), stream.Bytes().size() / 3});
   const unsigned char* p = stream.Bytes().data();
   for (std::size_t i = 0; i < n; ++i) table[i] = MakeColor(p[3 * i], p[3 * i + 1], p[3 * i + 2]);
   return table;

@@ -18,16 +18,24 @@ namespace {
 struct ReplayRow {
   std::uint8_t formatCode;
   InsertionHandler handler;
+  bool editsSource;  // changes its source in place, so opens it for writing
 };
 
 // The replay table: the insertion handler of each format code that has one.
 constexpr ReplayRow kReplayTable[] = {
-    {fcBiff, InsertBiff},
-    {fcTalk, InsertTalk},
-    {fcKey, UpdateKeyLocations},
-    {fcFont, InsertFont},
-    {fcMovie, InsertMovieSound},
+    {fcBiff, InsertBiff, false},
+    {fcTalk, InsertTalk, false},
+    {fcKey, UpdateKeyLocations, true},
+    {fcFont, InsertFont, true},
+    {fcMovie, InsertMovieSound, true},
 };
+
+// The row of a format code, or nullptr.
+const ReplayRow* ReplayRowFor(std::uint8_t formatCode) {
+  const auto row = std::find_if(std::begin(kReplayTable), std::end(kReplayTable),
+                                [formatCode](const ReplayRow& r) { return r.formatCode == formatCode; });
+  return row == std::end(kReplayTable) ? nullptr : row;
+}
 
 std::string ProcessingText(const std::string& path) { return "Processing " + FileNamePart(path) + "..."; }
 
@@ -53,11 +61,15 @@ std::size_t NextGroup(const TStringList& lines, std::size_t start) {
 // the next line to handle.
 std::size_t ReplaySource(RunState& run, const std::string& path, std::size_t i) {
   run.SourceArchive.reset();
-  if (PathExists(path)) run.SourceArchive = std::make_unique<TFileStream>(path, FileMode::OpenReadWrite);
+  const ReplayRow* row = ReplayRowFor(run.ReplayFormat);
+  // Only a format that changes its source in place opens it for writing, so
+  // read-only game files (copied from a disc) can be rebuilt elsewhere.
+  const FileMode mode = row != nullptr && row->editsSource ? FileMode::OpenReadWrite : FileMode::OpenRead;
+  if (PathExists(path)) run.SourceArchive = std::make_unique<TFileStream>(path, mode);
   run.SourcePath = path;
   run.Message(ProcessingText(path));
-  const InsertionHandler handler = InsertionHandlerFor(run.ReplayFormat);
-  if (handler == nullptr) return i + 1;
+  if (row == nullptr) return i + 1;
+  const InsertionHandler handler = row->handler;
   if (!run.SourceArchive) {
     // Every handler needs its source: the group's target lines go unused.
     run.Result("Source not found: " + path);
@@ -104,9 +116,8 @@ struct SourceCloser {
 }  // namespace
 
 InsertionHandler InsertionHandlerFor(std::uint8_t formatCode) {
-  const auto row = std::find_if(std::begin(kReplayTable), std::end(kReplayTable),
-                                [formatCode](const ReplayRow& r) { return r.formatCode == formatCode; });
-  return row == std::end(kReplayTable) ? nullptr : row->handler;
+  const ReplayRow* row = ReplayRowFor(formatCode);
+  return row == nullptr ? nullptr : row->handler;
 }
 
 void ReplayJobLog(RunState& run, const std::string& logPath) {

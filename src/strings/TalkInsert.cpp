@@ -58,7 +58,7 @@ class TRebuild {
         ShowEntryProgress(run_, "Inserted: ", index, table_.count);
       }
       if (entries.mismatchLine != 0) {
-        run_.Window.ShowMessage(Format("Error in line: %zu", entries.mismatchLine), "");
+        run_.Window.ShowMessage(Format("Error in line: %zu", entries.mismatchLine), FileNamePart(dumpPath_));
         return false;
       }
       if (entries.error) std::rethrow_exception(entries.error);

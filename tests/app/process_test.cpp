@@ -160,8 +160,9 @@ TEST_F(Process, HandlerFailureEndsTheRunWithItsMessageAndTheFormStaysUsable) {
   try {
     form.BProcessClick();
     FAIL() << "the missing archive should end the run";
-  } catch (const EFOpenError& error) {
-    EXPECT_EQ(std::string(error.what()), "Cannot open file " + (dir / "missing.bif"));
+  } catch (const Exception& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "Cannot open file " + (dir / "missing.bif") + " (input 1 of 2: " + (dir / "missing.bif") + ")");
   }
   EXPECT_FALSE(form.Running());
   // As after a normal end: Stop off, bars and labels reset, commands back.
@@ -179,6 +180,29 @@ TEST_F(Process, HandlerFailureEndsTheRunWithItsMessageAndTheFormStaysUsable) {
   window.directoryAnswers.push_back(dir.path());
   form.BProcessClick();
   EXPECT_EQ(window.messages.back().text, "Operation complete!");
+}
+
+// The first archive's items are on disk: the job log keeps them replayable,
+// and the error says which input ended the run.
+TEST_F(Process, FailureAtTheSecondInputKeepsTheFirstInputsJobLog) {
+  const std::string sound = "WAVC" + std::string(40, 'x');
+  std::string archive("BIFFV1  \1\0\0\0\0\0\0\0\x14\0\0\0", 20);
+  archive += std::string("\0\0\0\0\x24\0\0\0\x2C\0\0\0\x04\0\0\0", 16) + sound;
+  test::WriteFileBytes(dir / "A.bif", archive);
+  test::WriteFileBytes(dir / "B.bif", archive.substr(0, 30));  // its table cut short
+  Add(kBiffFilter, {dir / "A.bif", dir / "B.bif"});
+  window.directoryAnswers.push_back(dir / "out");
+  ForceDirectories(dir / "out");
+  try {
+    form.BProcessClick();
+    FAIL() << "the damaged archive should end the run";
+  } catch (const Exception& error) {
+    EXPECT_EQ(std::string(error.what()), "Invalid BIFF archive " + (dir / "B.bif") +
+                                             ": file table beyond end of file (input 2 of 2: " + (dir / "B.bif") + ")");
+  }
+  EXPECT_EQ(test::ReadFileBytes(dir / "out/result.log"),
+            "#Format: BIFF\r\n#Source: " + (dir / "A.bif") + "\r\n#Target WAV 0x00000000: " +
+                (dir / "out/ACM Sound/A_0000.acm") + "\r\n");
 }
 
 TEST_F(Process, RunIsNotReenteredAndTheListIsNotChangedWhileRunning) {

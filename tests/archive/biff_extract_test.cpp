@@ -74,6 +74,23 @@ TEST(ExtractBiff, EveryKindGoesToItsFolderAndOtherTypesArePassedOver) {
   EXPECT_EQ(x.run.JobLog.Get(2), "#Target MVE 0x00000003: " + x.Out("Video/Mixed_0003.mve"));
 }
 
+// Archives as the game lays them out: tables at the end, padding between
+// entries, tile sets; every entry is found at the offsets the header gives.
+TEST(ExtractBiff, RealLayoutsAreWalkedThroughTheHeadersOffsets) {
+  const std::vector<BiffItem> items = {{4, build::MakeWavc(300, 1)}, {1, build::MakeBitmap(3, 3, 2)},
+                                       {4, build::MakeRiffWave(200, 3)}, {4, build::MakeWavc(90, 4)}};
+  const std::vector<build::BiffTileSet> tiles = {{3, 64, build::MakeTileData(3, 64, 1)}, {1, 64, build::MakeTileData(1, 64, 2)}};
+  for (const bool atEnd : {true, false}) {
+    Extraction x;
+    ExtractBiff(x.run, x.Input("Area.bif", build::MakeBiff(items, tiles, {.tablesAtEnd = atEnd, .maxPadding = 4})));
+    EXPECT_EQ(test::ReadFileBytes(x.Out("ACM Sound/Area_0000.acm")), items[0].data.substr(28));
+    EXPECT_EQ(test::ReadFileBytes(x.Out("BMP/Area_0001.bmp")), items[1].data);
+    EXPECT_EQ(test::ReadFileBytes(x.Out("RIFF Wave/Area_0002.wav")), items[2].data);
+    EXPECT_EQ(test::ReadFileBytes(x.Out("ACM Sound/Area_0003.acm")), items[3].data.substr(28));
+    EXPECT_EQ(x.run.JobLog.Count(), 4u);
+  }
+}
+
 TEST(ExtractBiff, OnlyTheChosenKindsAreWritten) {
   Extraction x;
   x.run.ExtractKinds = kindBmp;

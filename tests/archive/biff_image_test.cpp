@@ -40,9 +40,9 @@ struct ImageArchive {
   std::string bam1 = build::MakeBam(Spec(0, 4));
   std::string mos2 = build::MakeMos(100, 70, 64, 5);
   std::string mos3 = build::MakeMos(130, 65, 64, 6);
-  std::vector<build::BiffItem> items = {
-      {1000, build::CompressItem("BAMCV1  ", bam0)}, {1000, bam1}, {1004, build::CompressItem("MOSCV1  ", mos2)},
-      {1004, mos3}, {1000, "BAM V2  " + std::string(40, '\0')}, {4, build::MakeWavc(300, 7)}};
+  std::vector<build::BiffItem> items = {{1000, build::CompressItem("BAMCV1  ", bam0)}, {1000, bam1},
+                                        {1004, build::CompressItem("MOSCV1  ", mos2)}, {1004, mos3},
+                                        {1000, "BAM V2  " + std::string(40, '\0')},    {4, build::MakeWavc(300, 7)}};
   std::string source = dir / "AREA.bif";
 
   ImageArchive() {
@@ -76,9 +76,7 @@ std::string EntryData(const std::string& archive, std::uint32_t i) {
   return archive.substr(entry.dataOffset, entry.dataSize);
 }
 
-Bytes Inflate(const std::string& item) {
-  return DecompressBuf(item.data() + 12, item.size() - 12);
-}
+Bytes Inflate(const std::string& item) { return DecompressBuf(item.data() + 12, item.size() - 12); }
 
 TEST(BiffImages, ExtractionWritesFrameAndTileBitmapsAndLogsThem) {
   ImageArchive x;
@@ -175,9 +173,10 @@ TEST(BiffImages, AMosBitmapOfAnotherSizeLeavesTheEntryAsItWas) {
   const std::string rebuilt = x.Replay();
   EXPECT_EQ(rebuilt, test::ReadFileBytes(x.source));
   const auto& results = x.window.results;
-  EXPECT_NE(std::find(results.begin(), results.end(),
-                      "AREA_0002.bmp not inserted: the bitmap is 100x71 pixels, the image 100x70; the entry keeps its data."),
-            results.end());
+  EXPECT_NE(
+      std::find(results.begin(), results.end(),
+                "AREA_0002.bmp not inserted: the bitmap is 100x71 pixels, the image 100x70; the entry keeps its data."),
+      results.end());
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "builders/Bytes.hpp"
 #include "compress/Zlib.hpp"
 #include "framework/Errors.hpp"
+#include "framework/FaultInjection.hpp"
 #include "framework/MemoryStream.hpp"
 #include "support/FakeWindow.hpp"
 #include "support/TempDir.hpp"
@@ -378,6 +379,37 @@ TEST_F(BiffInsertTest, DamagedArchivesNeverCrash) {
     flipped[at] = static_cast<char>(flipped[at] ^ 0xA5);
     attempt(flipped);
   }
+}
+
+// 4,200 entries sharing one megabyte: rebuilt, each gets its own copy, which
+// passes 4 GiB. That is known from the tables alone, before any write.
+TEST_F(BiffInsertTest, ArchivePassing4GiBIsRefusedBeforeAnyWrite) {
+  constexpr std::uint32_t kEntries = 4200;
+  constexpr std::uint32_t kShared = 1 << 20;
+  const std::uint32_t dataOffset = 20 + 16 * kEntries;
+  std::string archive = "BIFFV1  ";
+  build::PutU32(archive, kEntries);
+  build::PutU32(archive, 0);
+  build::PutU32(archive, 20);
+  for (std::uint32_t i = 0; i < kEntries; ++i) {
+    build::PutU32(archive, i);
+    build::PutU32(archive, dataOffset);
+    build::PutU32(archive, kShared);
+    build::PutU16(archive, rtBitmap);
+    build::PutU16(archive, 0);
+  }
+  archive += std::string(kShared, 'd');
+  const std::string bmp = Edited("Sounds_0000.bmp", "edited");
+  faults::FailWrite(0, 0);
+  try {
+    Insert(archive, {TargetLine("BMP", 0, bmp)});
+    FAIL() << "an archive beyond 4 GiB was written";
+  } catch (const EFormatError& error) {
+    EXPECT_EQ(std::string(error.what()), "Cannot create file " + targetPath + ": the archive would exceed 4 GiB");
+  }
+  EXPECT_EQ(faults::Writes(), 0u);
+  EXPECT_TRUE(test::ListDirectory(dir / "new").empty());
+  EXPECT_TRUE(window.results.empty());
 }
 
 }  // namespace

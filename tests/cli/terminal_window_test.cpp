@@ -35,10 +35,11 @@ TEST(TerminalWindow, ResultsAndCompletionGoToStandardOutputOtherBoxesToStandardE
   Captured io;
   TTerminalWindow window({}, "/tmp", io.out, io.err, false);
   window.AppendResult("Item 1 extracted sucessfully.");
-  window.ShowMessage("Error in line: 7", "");
+  window.ShowMessage("Error in line: 7", "dialog.txt");
   window.ShowMessage("Operation complete!", "Process status:");
+  window.ShowMessage("No caption", "");
   EXPECT_EQ(io.Out(), "Item 1 extracted sucessfully.\nOperation complete!\n");
-  EXPECT_EQ(io.Err(), "trovex-cli: Error in line: 7\n");
+  EXPECT_EQ(io.Err(), "trovex-cli: dialog.txt: Error in line: 7\ntrovex-cli: No caption\n");
   EXPECT_TRUE(window.ShowedOtherMessage());
   EXPECT_EQ(window.ResultLineCount(), 1);
   std::fclose(io.out);

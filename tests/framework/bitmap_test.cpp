@@ -90,7 +90,7 @@ TEST(BitmapFile, ReadsTopDownRowsAndRle4) {
   bitmap.Palette()[5] = 0x123456;
   std::vector<unsigned char> file = EncodeBitmap(bitmap);
   // Rows stored bottom-up (4, 5, 6 first) become top-down when the height is negated.
-  StoreU32(file.data() + 22, static_cast<std::uint32_t>(-2));
+  StoreU32(&file.at(22), static_cast<std::uint32_t>(-2));
   const TBitmap topDown = DecodeBitmap(file.data(), file.size());
   EXPECT_EQ(topDown.Pixels(), (std::vector<unsigned char>{4, 5, 6, 1, 2, 3}));
 
@@ -139,14 +139,18 @@ TEST(BitmapFile, DamagedFilesFailCleanly) {
 
 TEST(BitmapFile, HeadersThatLieAboutSizesAreRefusedBeforeAllocating) {
   std::vector<unsigned char> file = EncodeBitmap(TBitmap(PixelFormat::pf24bit, 4, 4));
-  StoreU32(file.data() + 18, 0x7FFFFFFF);  // width
+  StoreU32(&file.at(18), 0x7FFFFFFF);  // width
   EXPECT_THROW(DecodeBitmap(file.data(), file.size()), EInvalidGraphic);
   file = EncodeBitmap(TBitmap(PixelFormat::pf8bit, 4, 4));
-  StoreU32(file.data() + 30, 1);             // RLE8 ...
-  StoreU32(file.data() + 22, 60000);         // ... claiming 240,000 pixels from 16 bytes
+  StoreU32(&file.at(30), 1);      // RLE8 ...
+  StoreU32(&file.at(22), 60000);  // ... claiming 240,000 pixels from 16 bytes
   EXPECT_THROW(DecodeBitmap(file.data(), file.size()), EInvalidGraphic);
-  StoreU32(file.data() + 14, 0xFFFFFFF0);    // information header size
+  StoreU32(&file.at(14), 0xFFFFFFF0);  // information header size
   EXPECT_THROW(DecodeBitmap(file.data(), file.size()), EInvalidGraphic);
+  // No pixels in millions of rows: read at once, as the empty bitmap it is.
+  file = EncodeBitmap(TBitmap(PixelFormat::pf8bit, 0, 0));
+  StoreU32(&file.at(22), 0x01000000);
+  EXPECT_EQ(DecodeBitmap(file.data(), file.size()).Height(), 0x01000000u);
   test::TempDir dir;
   test::WriteFileBytes(dir / "bad.bmp", "BM nonsense");
   try {

@@ -32,7 +32,8 @@ inline TBitmap GlyphSheet(std::uint32_t bands, std::uint32_t width = 14) {
   for (std::uint32_t k = 0; k < bands; ++k) {
     const std::uint32_t top = k * 13;
     for (std::uint32_t y = 2; y <= 2 + k % 7; ++y) {
-      for (std::uint32_t x = 2; x <= 2 + k % 9; ++x) sheet.Row(top + y)[x] = static_cast<unsigned char>(sheetInk + k % 3);
+      for (std::uint32_t x = 2; x <= 2 + k % 9; ++x)
+        sheet.Row(top + y)[x] = static_cast<unsigned char>(sheetInk + k % 3);
     }
     sheet.Row(top + 8)[0] = sheetBaseline;
     sheet.Row(top + 12)[0] = sheetBlack;

@@ -112,7 +112,8 @@ TEST(BamFrames, AnEditedFrameAloneChangesAndIsStoredUncompressed) {
   EXPECT_TRUE(after.frames[5].uncompressed);
   EXPECT_EQ(DecodeBamFrame(rebuilt.data(), rebuilt.size(), after, after.frames[5]).pixels, edited.Pixels());
   // Header, tables and palette are as they were.
-  EXPECT_TRUE(std::equal(x.bam.begin() + 24 + 12 * 6, x.bam.begin() + after.frames[0].dataOffset, rebuilt.begin() + 24 + 12 * 6));
+  EXPECT_TRUE(std::equal(x.bam.begin() + 24 + 12 * 6, x.bam.begin() + after.frames[0].dataOffset,
+                         rebuilt.begin() + 24 + 12 * 6));
 }
 
 TEST(BamFrames, ResizedAndTrueColourBitmapsReplaceTheirFrames) {
@@ -169,7 +170,8 @@ TEST(BamFrames, DamagedImagesAreRefusedWithoutReadingOutside) {
   // layout decodes every frame without reading outside the image.
   build::Random random(3);
   for (int round = 0; round < 4000; ++round) {
-    Bytes damaged(bam.begin(), bam.begin() + static_cast<std::ptrdiff_t>(random.Below(static_cast<std::uint32_t>(bam.size()) + 1)));
+    Bytes damaged(bam.begin(),
+                  bam.begin() + static_cast<std::ptrdiff_t>(random.Below(static_cast<std::uint32_t>(bam.size()) + 1)));
     for (int k = 0; k < 2 && damaged.size() > 0; ++k) {
       damaged[random.Below(std::min<std::uint32_t>(120, static_cast<std::uint32_t>(damaged.size())))] =
           static_cast<unsigned char>(random.Next());

@@ -1,10 +1,11 @@
+#include "imaging/Font.hpp"
+
 #include <gtest/gtest.h>
 
 #include "builders/Bytes.hpp"
 #include "builders/ImageBuilder.hpp"
 #include "framework/BitmapFile.hpp"
 #include "framework/Paths.hpp"
-#include "imaging/Font.hpp"
 #include "imaging/GlyphSheet.hpp"
 #include "support/FakeWindow.hpp"
 #include "support/ImageMagick.hpp"
@@ -90,7 +91,8 @@ TEST(FontExtract, WritesTheSheetLogsItAndShowsProgress) {
   EXPECT_EQ(x.run.JobLog.Get(0), "#Target: " + out);
   EXPECT_EQ(x.window.results, std::vector<std::string>{"FONT.fon processed."});
   EXPECT_EQ(x.window.positions[Bar::Progress], 100);
-  EXPECT_EQ(test::Identify(out).substr(test::Identify(out).find(' ') + 1), std::to_string(LoadBitmapFile(out).Height()) + " PseudoClass sRGB ");
+  EXPECT_EQ(test::Identify(out).substr(test::Identify(out).find(' ') + 1),
+            std::to_string(LoadBitmapFile(out).Height()) + " PseudoClass sRGB ");
 }
 
 TEST(FontInsert, A191FrameFontGetsGlyphsAsFrames191To254) {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "imaging/GlyphBoxes.hpp"
+#include "imaging/GlyphSheet.hpp"
 #include "imaging/Palette.hpp"
 #include "imaging/ZeroRuns.hpp"
-#include "imaging/GlyphSheet.hpp"
 
 namespace trovex {
 namespace {

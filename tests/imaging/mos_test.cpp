@@ -21,8 +21,8 @@ TColor StoredColor(const Bytes& mos, std::uint32_t x, std::uint32_t y) {
   const std::uint32_t b = layout.blockSize;
   const std::size_t tile = std::size_t{y / b} * layout.columns + x / b;
   const std::uint32_t rowLength = std::min(b, layout.width - x / b * b);
-  const std::size_t at = layout.dataOffset + LoadU32(mos.data() + layout.tableOffset + 4 * tile) +
-                         std::size_t{y % b} * rowLength + x % b;
+  const std::size_t at =
+      layout.dataOffset + LoadU32(mos.data() + layout.tableOffset + 4 * tile) + std::size_t{y % b} * rowLength + x % b;
   const unsigned char* entry = mos.data() + layout.paletteOffset + 1024 * tile + 4 * mos[at];
   return MakeColor(entry[2], entry[1], entry[0]);
 }
@@ -44,7 +44,8 @@ TEST(Mos, PixelsTakeTheirTileColoursAndShortTilesFollowEachOther) {
 
 TEST(Mos, TheUnchangedBitmapGivesEveryTileBackDespiteRepeatedColours) {
   for (auto [w, h] : {std::pair{100, 70}, std::pair{128, 64}, std::pair{1, 1}, std::pair{200, 129}}) {
-    const Bytes mos = Mos(static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(h), 64, static_cast<std::uint32_t>(w));
+    const Bytes mos =
+        Mos(static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(h), 64, static_cast<std::uint32_t>(w));
     Bytes rebuilt = mos;
     BitmapToMos(rebuilt, MosToBitmap(mos));
     EXPECT_EQ(rebuilt, mos) << w << "x" << h;

@@ -1,11 +1,17 @@
 #include "joblog/Replay.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
+#include "archive/BiffExtract.hpp"
+#include "builders/BiffBuilder.hpp"
 #include "builders/KeyBuilder.hpp"
+#include "builders/TalkBuilder.hpp"
 #include "framework/Errors.hpp"
+#include "framework/Paths.hpp"
+#include "strings/Talk.hpp"
 #include "support/FakeWindow.hpp"
 #include "support/TempDir.hpp"
 
@@ -151,6 +157,36 @@ TEST_F(ReplayTest, HandlerFailureEndsTheRunAndClosesTheSource) {
   const std::string key = MakeKeyPair("k");
   EXPECT_THROW(Replay(Lines({"#Format: KEY", "#Source: " + key, dir / "no-listing.txt"})), EFOpenError);
   EXPECT_FALSE(IsOpenInProcess(key));
+}
+
+// Game files copied from a disc are read-only: archives and string tables,
+// which replay only reads, are rebuilt from them; a KEY file, which replay
+// changes in place, is refused by name and left alone.
+TEST_F(ReplayTest, ReadOnlySourcesAreReadAndOnlyEditedOnesRefused) {
+  const std::string archive = build::MakeBiff({{4, build::MakeWavc(100, 1)}, {1, build::MakeBitmap(2, 2, 2)}});
+  test::WriteFileBytes(dir / "Sounds.bif", archive);
+  test::WriteFileBytes(dir / "dialog.tlk", build::MakeTalkTable(std::vector<std::string>{"one", "two"}));
+  ForceDirectories(dir / "ext");
+  run.OutputDir = dir / "ext";
+  ExtractBiff(run, dir / "Sounds.bif");
+  ExtractTalk(run, dir / "dialog.tlk");
+  const std::string key = MakeKeyPair("chitin");
+  for (const char* name : {"Sounds.bif", "dialog.tlk", "chitin.key"}) ::chmod((dir / name).c_str(), 0444);
+
+  ForceDirectories(dir / "new");
+  run.OutputDir = dir / "new";
+  Replay("#Format: BIFF\r\n#Source: " + (dir / "Sounds.bif") + "\r\n" + run.JobLog.Get(0) + "\r\n" +
+         run.JobLog.Get(1) + "\r\n#Format: TALK\r\n#Source: " + (dir / "dialog.tlk") + "\r\n" + run.JobLog.Get(2) +
+         "\r\n");
+  EXPECT_EQ(test::ReadFileBytes(dir / "new/Sounds.bif"), archive);
+  EXPECT_EQ(test::ReadFileBytes(dir / "new/dialog.tlk"), test::ReadFileBytes(dir / "dialog.tlk"));
+  try {
+    Replay(Lines({"#Format: KEY", "#Source: " + key, dir / "chitin.txt"}));
+    FAIL() << "a read-only KEY file was accepted";
+  } catch (const EStreamError& error) {
+    EXPECT_EQ(std::string(error.what()), "Cannot write to " + key + ": it is read-only");
+  }
+  EXPECT_FALSE(Updated(key));
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ TEST_F(TalkCliTest, MismatchedIdentifierIsReportedAndNothingIsWritten) {
 
   const auto replayed = RunCli({"--type", "log", "--output", dir / "new", dir / "out/result.log"});
   EXPECT_EQ(replayed.status, 3);
-  EXPECT_EQ(replayed.err, "trovex-cli: Error in line: 4\n");
+  EXPECT_EQ(replayed.err, "trovex-cli: dialog.txt: Error in line: 4\n");
   EXPECT_FALSE(PathExists(dir / "new/dialog.tlk"));
 }
 

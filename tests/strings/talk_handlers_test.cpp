@@ -217,7 +217,7 @@ TEST_F(TalkTest, IdentifierMismatchShowsTheLineAndWritesNothing) {
   EXPECT_EQ(Insert(sourcePath, "[00000000]\r\na\r\n[########]\r\n\r\n[00000007]\r\nb\r\n[########]\r\n"), 2u);
   ASSERT_EQ(window.messages.size(), 1u);
   EXPECT_EQ(window.messages[0].text, "Error in line: 5");
-  EXPECT_EQ(window.messages[0].caption, "");
+  EXPECT_EQ(window.messages[0].caption, "dialog.txt");
   EXPECT_FALSE(RebuiltExists());
   EXPECT_EQ(test::ListDirectory(run.OutputDir), std::vector<std::string>{"dialog.txt"});
 }

@@ -12,6 +12,9 @@ int MakeBiffSounds(const std::vector<std::string>& args);
 // biff-real OUT TOTAL_MIB COUNT TILE_SETS: the same laid out as real archives
 // are (tables at the end, padding, tile sets).
 int MakeBiffReal(const std::vector<std::string>& args);
+// biff-images OUT BAMS MOSES: a plain archive of compressed BAM items of 20
+// frames and compressed MOS items of 512 × 512 pixels.
+int MakeBiffImages(const std::vector<std::string>& args);
 // talk OUT ENTRIES STRING_BYTES: a string table of ENTRIES strings.
 int MakeTalk(const std::vector<std::string>& args);
 // mve OUT TOTAL_MIB: a movie with a 16-bit stereo compressed sound track.

@@ -19,6 +19,7 @@ constexpr Maker kMakers[] = {
     {"biff-real", trovex::benchdata::MakeBiffReal},
     {"talk", trovex::benchdata::MakeTalk},
     {"mve", trovex::benchdata::MakeMovie},
+    {"biff-images", trovex::benchdata::MakeBiffImages},
 };
 
 }  // namespace
@@ -36,6 +37,6 @@ int main(int argc, char** argv) {
       }
     }
   }
-  std::fprintf(stderr, "usage: trovex-benchdata biff-sounds|biff-real|talk|mve OUT ARGS...\n");
+  std::fprintf(stderr, "usage: trovex-benchdata biff-sounds|biff-real|talk|mve|biff-images OUT ARGS...\n");
   return 2;
 }

@@ -121,8 +121,8 @@ std::string MakeFont(std::uint16_t frameCount, std::uint32_t seed) {
   for (std::uint16_t f = 0; f < frameCount; ++f) {
     const auto width = static_cast<std::uint16_t>(3 + random.Below(10));
     const auto height = static_cast<std::uint16_t>(5 + random.Below(10));
-    spec.frames.push_back({width, height, f % 7 != 3, -1, static_cast<std::uint16_t>(width + 1),
-                           static_cast<std::uint16_t>(height - 2)});
+    spec.frames.push_back(
+        {width, height, f % 7 != 3, -1, static_cast<std::uint16_t>(width + 1), static_cast<std::uint16_t>(height - 2)});
   }
   std::vector<std::uint32_t> palette = BamPaletteColors(seed);
   palette[1] = 0x000000;
@@ -172,8 +172,8 @@ std::string MakeMos(std::uint16_t width, std::uint16_t height, std::uint32_t blo
 std::string CompressItem(const std::string& signature, const std::string& plain, int level) {
   uLongf packedLength = compressBound(static_cast<uLong>(plain.size()));
   std::string packed(packedLength, '\0');
-  if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packedLength,
-                reinterpret_cast<const Bytef*>(plain.data()), static_cast<uLong>(plain.size()), level) != Z_OK) {
+  if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packedLength, reinterpret_cast<const Bytef*>(plain.data()),
+                static_cast<uLong>(plain.size()), level) != Z_OK) {
     throw std::runtime_error("compress2 failed");
   }
   std::string out = signature;

@@ -23,7 +23,7 @@ struct BamSpec {
   std::vector<FrameSpec> frames;
   unsigned char runValue = 0;
   std::uint32_t seed = 1;
-  bool dataInReverse = false;  // frame data stored in reverse table order
+  bool dataInReverse = false;       // frame data stored in reverse table order
   std::uint32_t lookupEntries = 0;  // 0: one per frame
 };
 

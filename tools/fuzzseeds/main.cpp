@@ -1,5 +1,6 @@
 // Writes the seed inputs of the fuzz targets, made by the builders:
 // trovex-fuzzseeds DIR gives DIR/<target>/<n> for every target.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -11,10 +12,12 @@
 
 #include "builders/BiffBuilder.hpp"
 #include "builders/Bytes.hpp"
+#include "builders/ImageBuilder.hpp"
 #include "builders/KeyBuilder.hpp"
 #include "builders/MveBuilder.hpp"
 #include "builders/TalkBuilder.hpp"
 #include "compress/Zlib.hpp"
+#include "framework/BitmapFile.hpp"
 #include "strings/TalkDump.hpp"
 
 using namespace trovex;
@@ -117,6 +120,45 @@ std::vector<std::string> Movies() {
   return movies;
 }
 
+std::string BitmapFile(const TBitmap& bitmap) {
+  const std::vector<unsigned char> bytes = EncodeBitmap(bitmap);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// A glyph sheet of three bands: marker column white, separators black.
+TBitmap SmallSheet() {
+  TBitmap sheet(PixelFormat::pf8bit, 8, 15);
+  sheet.Palette()[1] = 0xFFFFFF;
+  sheet.Palette()[2] = 0x00FF00;
+  for (std::uint32_t y = 0; y < 15; ++y) {
+    std::fill(sheet.Row(y), sheet.Row(y) + 8, 2);
+    sheet.Row(y)[0] = y % 5 == 4 ? 0 : 1;
+  }
+  sheet.Row(2)[3] = 1;
+  sheet.Row(7)[6] = 0;
+  return sheet;
+}
+
+std::vector<std::string> Bitmaps() {
+  TBitmap rgb(PixelFormat::pf24bit, 5, 3);
+  for (std::size_t i = 0; i < rgb.Pixels().size(); ++i) rgb.Pixels()[i] = static_cast<unsigned char>(i * 17);
+  return {MakeBitmap(7, 3, 9), BitmapFile(rgb), BitmapFile(SmallSheet())};
+}
+
+std::vector<std::string> Bams() {
+  BamSpec spec;
+  spec.runValue = 129;
+  spec.frames = {{6, 4, true}, {1, 1, false}, {0, 0, true}, {6, 4, true, 0}};
+  BamSpec plain;
+  plain.frames = {{3, 3, false}};
+  plain.dataInReverse = true;
+  return {MakeBam(spec), MakeBam(plain), MakeBam(BamSpec{})};
+}
+
+std::vector<std::string> Moses() { return {MakeMos(70, 10, 64, 1), MakeMos(3, 5, 2, 2), MakeMos(0, 0, 64, 3)}; }
+
+std::vector<std::string> Fonts() { return {MakeFont(3, 1), MakeFont(1, 2)}; }
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -129,6 +171,9 @@ int main(int argc, char** argv) {
       {"compressed_item", CompressedItems}, {"talk_table", TalkTables},
       {"talk_dump", TalkDumps},       {"key_index", KeyInputs},
       {"job_log", JobLogs},           {"mve_movie", Movies},
+      {"bmp_file", Bitmaps},          {"glyph_sheet", [] { return std::vector<std::string>{BitmapFile(SmallSheet())}; }},
+      {"bam_image", Bams},            {"mos_image", Moses},
+      {"font_sheet", Fonts},
   };
   for (const auto& [target, make] : seeds) {
     const std::filesystem::path folder = std::filesystem::path(argv[1]) / target;

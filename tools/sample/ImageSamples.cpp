@@ -16,8 +16,8 @@ build::BamSpec CreatureSpec(unsigned char runValue, std::uint32_t seed) {
   build::BamSpec spec;
   spec.runValue = runValue;
   spec.seed = seed;
-  spec.frames = {{48, 64, true, -1, 24, 60}, {50, 62, true, -1, 25, 58}, {1, 1, true},
-                 {0, 0, true},               {33, 20, false, -1, 16, 10}, {48, 64, true, 0, 24, 60}};
+  spec.frames = {{48, 64, true, -1, 24, 60},  {50, 62, true, -1, 25, 58}, {1, 1, true}, {0, 0, true},
+                 {33, 20, false, -1, 16, 10}, {48, 64, true, 0, 24, 60}};
   return spec;
 }
 
