@@ -13,8 +13,7 @@ using namespace trovex;
 
 namespace {
 
-// True when a line of text is the dump's end line, which ends the entry early
-// on reading: such a string cannot come back from a dump.
+// True when a line of text is the dump's end line.
 bool HoldsEndLine(std::string_view text) {
   for (std::size_t start = 0; start <= text.size();) {
     const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
@@ -41,6 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     texts.emplace_back(strings.String(i));
     AppendDumpEntry(dumpText, i, texts.back());
   }
+  // A string with an end line of its own cannot come back from a dump: the
+  // reader ends its entry there, and what follows may read as anything.
+  if (std::any_of(texts.begin(), texts.end(), HoldsEndLine)) return 0;
   TMemoryStream dump(std::vector<unsigned char>(dumpText.begin(), dumpText.end()));
   TDumpEntryReader reader(dump, "fuzz.txt", table.count);
   TDumpEntries entries;
@@ -53,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const std::string_view edited = std::string_view(entries.text).substr(start, end - start);
       start = end;
       const std::string& source = texts[next++];
-      fuzz::Require(HoldsEndLine(source) || DumpShows(edited, source), "an untouched entry is recognised");
+      fuzz::Require(DumpShows(edited, source), "an untouched entry is recognised");
     }
   }
   fuzz::Require(next == table.count, "every entry comes back");
