@@ -13,12 +13,13 @@ namespace trovex {
 namespace {
 
 std::atomic<unsigned> temporaryCounter{0};
-const std::string kProcessId = std::to_string(platform::ProcessId());
 
 // A fresh temporary name beside the final file: named after it, the process
-// and a counter.
+// and a counter. The process is asked each time, so that a forked child
+// names its temporaries as its own and they are known as stale once it dies.
 std::string TemporaryName(const std::string& finalPath) {
-  return JoinPath(DirectoryPart(finalPath), "." + FileNamePart(finalPath) + ".part-" + kProcessId + "-" +
+  return JoinPath(DirectoryPart(finalPath), "." + FileNamePart(finalPath) + ".part-" +
+                                                std::to_string(platform::ProcessId()) + "-" +
                                                 std::to_string(temporaryCounter++));
 }
 
