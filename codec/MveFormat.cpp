@@ -107,7 +107,8 @@ std::vector<AudioSlot> AudioTrack::Slots(const Chunk& chunk) {
 MovieReader::MovieReader(const std::string& path) : path_(path) {
   file_ = std::fopen(path.c_str(), "rb");
   if (file_ == nullptr) throw MovieError("Cannot open file " + path);
-  std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
+  buffer_.resize(1 << 20);
+  std::setvbuf(file_, buffer_.data(), _IOFBF, buffer_.size());
   Start();
 }
 

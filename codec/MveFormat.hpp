@@ -123,6 +123,9 @@ class MovieReader {
   void CheckHeader();
 
   std::string path_;
+  // The stream's buffer: the C library takes a size only with a buffer of
+  // ours, and reads of 1 MiB keep the system calls few on large movies.
+  std::vector<char> buffer_;
   std::FILE* file_ = nullptr;
   std::int64_t size_ = 0;
   std::int64_t position_ = 0;

@@ -41,7 +41,8 @@ OutputFile::OutputFile(const std::string& finalPath) : finalPath_(finalPath) {
     ::unlink(tempPath_.c_str());
     throw MovieError("Cannot create file " + finalPath);
   }
-  std::setvbuf(stream_, nullptr, _IOFBF, 1 << 20);
+  buffer_.resize(1 << 20);
+  std::setvbuf(stream_, buffer_.data(), _IOFBF, buffer_.size());
 }
 
 OutputFile::~OutputFile() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace mve {
 
@@ -29,6 +30,8 @@ class OutputFile {
   std::string finalPath_;
   std::string tempPath_;
   int fd_ = -1;
+  // The stream's buffer, given so that writes go out 1 MiB at a time.
+  std::vector<char> buffer_;
   std::FILE* stream_ = nullptr;
   bool committed_ = false;
 };
