@@ -22,12 +22,12 @@ using Bytes = std::vector<unsigned char>;
 
 Bytes ToBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-build::BamSpec Spec(unsigned char runValue, std::uint32_t seed) {
-  build::BamSpec spec;
-  spec.runValue = runValue;
-  spec.seed = seed;
-  spec.frames = {{30, 20, true}, {1, 1, true}, {0, 0, true}, {12, 9, false}, {30, 20, true, 0}};
-  return spec;
+build::BamShape Shape(unsigned char runValue, std::uint32_t seed) {
+  build::BamShape shape;
+  shape.runValue = runValue;
+  shape.seed = seed;
+  shape.frames = {{30, 20, true}, {1, 1, true}, {0, 0, true}, {12, 9, false}, {30, 20, true, 0}};
+  return shape;
 }
 
 // Entry 0: a compressed BAM with run value 129; 1: a plain BAM; 2: a
@@ -36,8 +36,8 @@ struct ImageArchive {
   test::TempDir dir;
   test::FakeWindow window;
   RunState run{window};
-  std::string bam0 = build::MakeBam(Spec(129, 3));
-  std::string bam1 = build::MakeBam(Spec(0, 4));
+  std::string bam0 = build::MakeBam(Shape(129, 3));
+  std::string bam1 = build::MakeBam(Shape(0, 4));
   std::string mos2 = build::MakeMos(100, 70, 64, 5);
   std::string mos3 = build::MakeMos(130, 65, 64, 6);
   std::vector<build::BiffItem> items = {{1000, build::CompressItem("BAMCV1  ", bam0)}, {1000, bam1},
@@ -92,7 +92,7 @@ TEST(BiffImages, ExtractionWritesFrameAndTileBitmapsAndLogsThem) {
 
   // ImageMagick sees the frame's palette colours and the MOS's tile colours.
   const std::vector<std::uint32_t> colours = build::BamPaletteColors(3);
-  const std::string frame = build::FramePixels(Spec(129, 3), 0);
+  const std::string frame = build::FramePixels(Shape(129, 3), 0);
   const std::string rgb =
       test::RunProcess({"/usr/bin/env", "convert", x.Out("Images/AREA_0000_0000.bmp"), "-depth", "8", "rgb:-"}).out;
   ASSERT_EQ(rgb.size(), frame.size() * 3);

@@ -11,20 +11,20 @@
 namespace trovex {
 namespace {
 
-using build::MovieSpec;
+using build::MovieShape;
 
 class DamagedMovieTest : public ::testing::Test {
  protected:
   test::TempDir dir;
   mve::Progress progress{nullptr, nullptr};
-  MovieSpec spec;
+  MovieShape shape;
   std::string good;
 
   void SetUp() override {
-    spec.channels = 2;
-    spec.compressed = true;
-    spec.videoFrames = 2;
-    good = build::MakeMovie(spec, build::ToneSamples(spec, build::TrackFrames(spec)));
+    shape.channels = 2;
+    shape.compressed = true;
+    shape.videoFrames = 2;
+    good = build::MakeMovie(shape, build::ToneSamples(shape, build::TrackFrames(shape)));
     test::WriteWave(dir / "new.wav", 22050, 1, SF_FORMAT_PCM_16, std::vector<float>(20000, 0.25f));
   }
 
@@ -71,7 +71,7 @@ TEST_F(DamagedMovieTest, RefusesWhatIsNoMovieOrHasNoSound) {
   std::string wrongWord = good;
   wrongWord[20] = 0x1B;
   EXPECT_EQ(Refusal(wrongWord), dir / "M.MVE" + " is not a movie");
-  MovieSpec silent = spec;
+  MovieShape silent = shape;
   silent.withSound = false;
   EXPECT_EQ(Refusal(build::MakeMovie(silent, {})), dir / "M.MVE" + " has no sound track");
 }

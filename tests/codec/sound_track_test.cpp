@@ -12,7 +12,7 @@
 namespace trovex {
 namespace {
 
-using build::MovieSpec;
+using build::MovieShape;
 
 struct Case {
   const char* name;
@@ -31,30 +31,30 @@ class SoundTrackTest : public ::testing::TestWithParam<Case> {
   test::TempDir dir;
   mve::Progress progress{nullptr, nullptr};
 
-  MovieSpec Spec() const {
-    MovieSpec spec;
-    spec.channels = GetParam().channels;
-    spec.sixteenBit = GetParam().sixteenBit;
-    spec.compressed = GetParam().compressed;
-    return spec;
+  MovieShape Shape() const {
+    MovieShape shape;
+    shape.channels = GetParam().channels;
+    shape.sixteenBit = GetParam().sixteenBit;
+    shape.compressed = GetParam().compressed;
+    return shape;
   }
   bool EightBit() const { return !GetParam().sixteenBit && !GetParam().compressed; }
 
-  // A movie holding the spec's test tone; returns its path.
-  std::string Movie(const MovieSpec& spec, const std::string& name = "M.MVE") {
-    test::WriteFileBytes(dir / name, build::MakeMovie(spec, build::ToneSamples(spec, build::TrackFrames(spec))));
+  // A movie holding the shape's test tone; returns its path.
+  std::string Movie(const MovieShape& shape, const std::string& name = "M.MVE") {
+    test::WriteFileBytes(dir / name, build::MakeMovie(shape, build::ToneSamples(shape, build::TrackFrames(shape))));
     return dir / name;
   }
 
   // What the movie's own frames decode to, slot by slot.
-  std::vector<std::int16_t> Decoded(const MovieSpec& spec, const std::vector<std::int16_t>& input) {
-    const mve::AudioFormat format{spec.channels, spec.sixteenBit, spec.compressed, spec.rate};
-    const std::size_t frames = build::SlotFrames(spec), n = frames * spec.channels;
+  std::vector<std::int16_t> Decoded(const MovieShape& shape, const std::vector<std::int16_t>& input) {
+    const mve::AudioFormat format{shape.channels, shape.sixteenBit, shape.compressed, shape.rate};
+    const std::size_t frames = build::SlotFrames(shape), n = frames * shape.channels;
     std::vector<std::int16_t> out(input.size());
     std::vector<unsigned char> data(2 * n + 4);
     for (std::size_t at = 0; at < input.size(); at += n) {
       mve::EncodeFrame(format, &input[at], frames, data.data());
-      mve::DecodeFrame(format, data.data(), spec.compressed ? spec.channels * (frames + 1) : n * format.BytesPerSample(),
+      mve::DecodeFrame(format, data.data(), shape.compressed ? shape.channels * (frames + 1) : n * format.BytesPerSample(),
                        &out[at]);
     }
     return out;
@@ -62,19 +62,19 @@ class SoundTrackTest : public ::testing::TestWithParam<Case> {
 };
 
 TEST_P(SoundTrackTest, ExtractsTheTrackAsFfmpegDecodesIt) {
-  const MovieSpec spec = Spec();
-  const auto input = build::ToneSamples(spec, build::TrackFrames(spec));
-  const std::string movie = Movie(spec);
+  const MovieShape shape = Shape();
+  const auto input = build::ToneSamples(shape, build::TrackFrames(shape));
+  const std::string movie = Movie(shape);
   mve::ExtractTrack(movie, dir / "M.wav", progress);
 
   const test::Wave wave = test::ReadWave(dir / "M.wav");
   EXPECT_EQ(wave.rate, 22050);
-  EXPECT_EQ(wave.channels, static_cast<int>(spec.channels));
+  EXPECT_EQ(wave.channels, static_cast<int>(shape.channels));
   EXPECT_EQ(wave.format, SF_FORMAT_WAV | (EightBit() ? SF_FORMAT_PCM_U8 : SF_FORMAT_PCM_16));
-  const auto expected = test::Scaled(Decoded(spec, input), EightBit());
+  const auto expected = test::Scaled(Decoded(shape, input), EightBit());
   EXPECT_EQ(wave.samples, expected);
   EXPECT_EQ(test::FfmpegTrack(movie, dir / "ffmpeg.wav").samples, expected);
-  if (!spec.compressed) {
+  if (!shape.compressed) {
     EXPECT_EQ(wave.samples, test::Scaled(input, EightBit())) << "raw audio comes out exactly";
   } else {
     for (std::size_t i = 0; i < input.size(); ++i) ASSERT_LE(std::abs(wave.samples[i] - input[i]), 100) << i;
@@ -82,7 +82,7 @@ TEST_P(SoundTrackTest, ExtractsTheTrackAsFfmpegDecodesIt) {
 }
 
 TEST_P(SoundTrackTest, InsertingTheExtractedTrackChangesNoByte) {
-  const std::string movie = Movie(Spec());
+  const std::string movie = Movie(Shape());
   const std::string before = test::ReadFileBytes(movie);
   mve::ExtractTrack(movie, dir / "M.wav", progress);
   mve::InsertTrack(dir / "M.wav", movie, progress);
@@ -93,23 +93,23 @@ TEST_P(SoundTrackTest, InsertingTheExtractedTrackChangesNoByte) {
 // Another recording at the movie's own rate and channel count replaces the
 // track exactly as far as the format holds it, and leaves the video alone.
 TEST_P(SoundTrackTest, InsertsARecordingAtTheMoviesRate) {
-  const MovieSpec spec = Spec();
-  const std::string movie = Movie(spec);
+  const MovieShape shape = Shape();
+  const std::string movie = Movie(shape);
   const std::string videoBefore = test::BytesBesideAudio(movie);
   const std::size_t size = test::ReadFileBytes(movie).size();
-  const auto tone = build::ToneSamples(spec, build::TrackFrames(spec), 1000.0);
+  const auto tone = build::ToneSamples(shape, build::TrackFrames(shape), 1000.0);
   std::vector<float> floats;
   for (auto s : tone) floats.push_back(static_cast<float>(s) / (EightBit() ? 128.0f : 32768.0f));
-  test::WriteWave(dir / "new.wav", 22050, static_cast<int>(spec.channels), SF_FORMAT_PCM_24, floats);
+  test::WriteWave(dir / "new.wav", 22050, static_cast<int>(shape.channels), SF_FORMAT_PCM_24, floats);
 
   mve::InsertTrack(dir / "new.wav", movie, progress);
   mve::ExtractTrack(movie, dir / "again.wav", progress);
-  const auto expected = test::Scaled(Decoded(spec, tone), EightBit());
+  const auto expected = test::Scaled(Decoded(shape, tone), EightBit());
   EXPECT_EQ(test::ReadWave(dir / "again.wav").samples, expected);
   EXPECT_EQ(test::FfmpegTrack(movie, dir / "ffmpeg.wav").samples, expected);
   EXPECT_EQ(test::BytesBesideAudio(movie), videoBefore);
   EXPECT_EQ(test::ReadFileBytes(movie).size(), size);
-  EXPECT_EQ(test::FfmpegVideoFrames(movie), static_cast<int>(spec.videoFrames));
+  EXPECT_EQ(test::FfmpegVideoFrames(movie), static_cast<int>(shape.videoFrames));
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, SoundTrackTest, ::testing::ValuesIn(kCases),
@@ -128,11 +128,11 @@ double RmsDifference(const std::vector<std::int16_t>& a, const std::vector<std::
 TEST(SoundTrackConversion, ResamplesMixesAndCutsToTheMovie) {
   test::TempDir dir;
   mve::Progress progress{nullptr, nullptr};
-  MovieSpec spec;
-  spec.channels = 2;
-  spec.compressed = true;
-  test::WriteFileBytes(dir / "M.MVE", build::MakeMovie(spec, build::ToneSamples(spec, build::TrackFrames(spec))));
-  const std::size_t frames = build::TrackFrames(spec);
+  MovieShape shape;
+  shape.channels = 2;
+  shape.compressed = true;
+  test::WriteFileBytes(dir / "M.MVE", build::MakeMovie(shape, build::ToneSamples(shape, build::TrackFrames(shape))));
+  const std::size_t frames = build::TrackFrames(shape);
   std::vector<float> recording;
   for (std::size_t f = 0; f < 3 * frames; ++f) recording.push_back(0.25f * std::sin(2 * M_PI * 300.0 * double(f) / 44100));
   test::WriteWave(dir / "new.wav", 44100, 1, SF_FORMAT_FLOAT, recording);
@@ -151,13 +151,13 @@ TEST(SoundTrackConversion, ResamplesMixesAndCutsToTheMovie) {
 TEST(SoundTrackConversion, PadsAShortRecordingWithSilence) {
   test::TempDir dir;
   mve::Progress progress{nullptr, nullptr};
-  MovieSpec spec;
-  test::WriteFileBytes(dir / "M.MVE", build::MakeMovie(spec, build::ToneSamples(spec, build::TrackFrames(spec))));
+  MovieShape shape;
+  test::WriteFileBytes(dir / "M.MVE", build::MakeMovie(shape, build::ToneSamples(shape, build::TrackFrames(shape))));
   test::WriteWave(dir / "short.wav", 22050, 1, SF_FORMAT_PCM_16, std::vector<float>(100, 0.5f));
   mve::InsertTrack(dir / "short.wav", dir / "M.MVE", progress);
   mve::ExtractTrack(dir / "M.MVE", dir / "again.wav", progress);
   const auto samples = test::ReadWave(dir / "again.wav").samples;
-  ASSERT_EQ(samples.size(), build::TrackFrames(spec));
+  ASSERT_EQ(samples.size(), build::TrackFrames(shape));
   EXPECT_EQ(std::count(samples.begin(), samples.begin() + 100, 16384), 100);
   EXPECT_EQ(std::count(samples.begin() + 100, samples.end(), 0), static_cast<long>(samples.size() - 100));
 }
@@ -166,13 +166,13 @@ TEST(SoundTrackConversion, PadsAShortRecordingWithSilence) {
 TEST(SoundTrackConversion, AnEditChangesOnlyTheFramesItTouches) {
   test::TempDir dir;
   mve::Progress progress{nullptr, nullptr};
-  MovieSpec spec;
-  spec.compressed = true;
-  test::WriteFileBytes(dir / "M.MVE", build::MakeMovie(spec, build::ToneSamples(spec, build::TrackFrames(spec))));
+  MovieShape shape;
+  shape.compressed = true;
+  test::WriteFileBytes(dir / "M.MVE", build::MakeMovie(shape, build::ToneSamples(shape, build::TrackFrames(shape))));
   const std::string before = test::ReadFileBytes(dir / "M.MVE");
   mve::ExtractTrack(dir / "M.MVE", dir / "M.wav", progress);
   test::Wave wave = test::ReadWave(dir / "M.wav");
-  const std::size_t slot = build::SlotFrames(spec);
+  const std::size_t slot = build::SlotFrames(shape);
   for (std::size_t i = 2 * slot + 10; i < 2 * slot + 20; ++i) wave.samples[i] = 0;  // inside the third frame
   std::vector<float> floats;
   for (auto s : wave.samples) floats.push_back(float(s) / 32768.0f);

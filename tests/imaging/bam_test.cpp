@@ -15,12 +15,12 @@ using Bytes = std::vector<unsigned char>;
 
 Bytes ToBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-build::BamSpec MixedSpec() {
-  build::BamSpec spec;
-  spec.runValue = 129;
-  spec.seed = 5;
-  spec.frames = {{20, 9, true}, {1, 1, true}, {0, 0, true}, {17, 30, false}, {20, 9, true, 0}, {40, 12, true}};
-  return spec;
+build::BamShape MixedShape() {
+  build::BamShape shape;
+  shape.runValue = 129;
+  shape.seed = 5;
+  shape.frames = {{20, 9, true}, {1, 1, true}, {0, 0, true}, {17, 30, false}, {20, 9, true, 0}, {40, 12, true}};
+  return shape;
 }
 
 // The replay lines naming each frame's bitmap, as extraction logs them.
@@ -32,10 +32,10 @@ TStringList FrameLines(const std::vector<std::string>& paths) {
 
 struct Extracted {
   test::TempDir dir;
-  build::BamSpec spec;
+  build::BamShape shape;
   Bytes bam;
   std::vector<std::string> paths;
-  explicit Extracted(const build::BamSpec& s) : spec(s), bam(ToBytes(build::MakeBam(s))) {
+  explicit Extracted(const build::BamShape& s) : shape(s), bam(ToBytes(build::MakeBam(s))) {
     paths = BamFramesToBitmaps(bam, dir / "AREA_0012.");
   }
   // Rebuilds the BAM from the bitmaps and checks that every line was consumed.
@@ -47,15 +47,15 @@ struct Extracted {
 };
 
 TEST(BamFrames, EachFrameBecomesAnEightBitBitmapWithEntryZeroBlack) {
-  Extracted x(MixedSpec());
+  Extracted x(MixedShape());
   ASSERT_EQ(x.paths.size(), 6u);
   EXPECT_EQ(x.paths[3], x.dir / "AREA_0012_0003.bmp");
-  const std::vector<std::uint32_t> colours = build::BamPaletteColors(x.spec.seed);
+  const std::vector<std::uint32_t> colours = build::BamPaletteColors(x.shape.seed);
   for (std::size_t f = 0; f < x.paths.size(); ++f) {
     SCOPED_TRACE(f);
     const TBitmap bitmap = LoadBitmapFile(x.paths[f]);
     EXPECT_EQ(bitmap.Format(), PixelFormat::pf8bit);
-    const std::string pixels = build::FramePixels(x.spec, x.spec.frames[f].sharesWith >= 0 ? 0 : f);
+    const std::string pixels = build::FramePixels(x.shape, x.shape.frames[f].sharesWith >= 0 ? 0 : f);
     EXPECT_EQ(bitmap.Pixels(), ToBytes(pixels));
     EXPECT_EQ(bitmap.Palette()[0], 0u);
     EXPECT_EQ(bitmap.Palette()[7], MakeColor(colours[7] >> 16, colours[7] >> 8, colours[7]));
@@ -67,16 +67,16 @@ TEST(BamFrames, EachFrameBecomesAnEightBitBitmapWithEntryZeroBlack) {
 TEST(BamFrames, UntouchedBitmapsGiveTheBamBackByteForByte) {
   for (int layout = 0; layout < 3; ++layout) {
     SCOPED_TRACE(layout);
-    build::BamSpec spec = MixedSpec();
-    spec.dataInReverse = layout == 1;
-    spec.runValue = layout == 2 ? 0 : 129;
-    Extracted x(spec);
+    build::BamShape shape = MixedShape();
+    shape.dataInReverse = layout == 1;
+    shape.runValue = layout == 2 ? 0 : 129;
+    Extracted x(shape);
     EXPECT_EQ(x.Rebuilt(), x.bam);
     // Without any bitmap too.
     for (const auto& path : x.paths) DeleteFile(path);
     EXPECT_EQ(x.Rebuilt(), x.bam);
   }
-  build::BamSpec empty;
+  build::BamShape empty;
   Extracted none(empty);
   EXPECT_TRUE(none.paths.empty());
   Bytes copy = none.bam;
@@ -94,9 +94,9 @@ Bytes StoredBytes(const Bytes& bam, std::size_t frame) {
 }
 
 TEST(BamFrames, AnEditedFrameAloneChangesAndIsStoredUncompressed) {
-  build::BamSpec spec = MixedSpec();
-  spec.dataInReverse = true;
-  Extracted x(spec);
+  build::BamShape shape = MixedShape();
+  shape.dataInReverse = true;
+  Extracted x(shape);
   TBitmap edited = LoadBitmapFile(x.paths[5]);
   edited.Row(3)[4] = 200;
   SaveBitmapFile(edited, x.paths[5]);
@@ -117,7 +117,7 @@ TEST(BamFrames, AnEditedFrameAloneChangesAndIsStoredUncompressed) {
 }
 
 TEST(BamFrames, ResizedAndTrueColourBitmapsReplaceTheirFrames) {
-  Extracted x(MixedSpec());
+  Extracted x(MixedShape());
   TBitmap bigger(PixelFormat::pf8bit, 3, 2);
   bigger.Pixels() = {1, 2, 3, 4, 5, 6};
   SaveBitmapFile(bigger, x.paths[1]);
@@ -142,7 +142,7 @@ TEST(BamFrames, ResizedAndTrueColourBitmapsReplaceTheirFrames) {
 }
 
 TEST(BamFrames, DamagedImagesAreRefusedWithoutReadingOutside) {
-  const Bytes bam = ToBytes(build::MakeBam(MixedSpec()));
+  const Bytes bam = ToBytes(build::MakeBam(MixedShape()));
   auto refused = [](Bytes b) {
     try {
       ReadBamLayout(b.data(), b.size());

@@ -52,10 +52,10 @@ struct FontRun {
 };
 
 std::string TwoFrameFont() {
-  build::BamSpec spec;
-  spec.lookupEntries = 256;
-  spec.frames = {{5, 7, true, -1, 3, 10}, {9, 12, false, -1, 4, 11}};
-  return build::MakeBam(spec);
+  build::BamShape shape;
+  shape.lookupEntries = 256;
+  shape.frames = {{5, 7, true, -1, 3, 10}, {9, 12, false, -1, 4, 11}};
+  return build::MakeBam(shape);
 }
 
 TEST(FontSheet, GeometryMarkersAndBaselines) {

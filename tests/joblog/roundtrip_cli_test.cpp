@@ -106,7 +106,7 @@ TEST(RoundTrip, UneditedExtractionReplaysToEqualFiles) {
   build::Random random(5);
   std::vector<std::string> strings;
   for (int i = 0; i < 20; ++i) strings.push_back(i % 2 ? build::ParagraphText(random, 3) : build::RandomTalkString(random, 30));
-  build::MovieSpec stereo, chime;
+  build::MovieShape stereo, chime;
   stereo.channels = 2;
   stereo.compressed = true;
   chime.sixteenBit = false;

@@ -15,12 +15,12 @@ namespace {
 // replaying the job log.
 TEST(MovieCli, ExtractsAndReplacesTheSoundTrack) {
   test::TempDir dir;
-  build::MovieSpec spec;
-  spec.channels = 2;
-  spec.compressed = true;
-  spec.videoFrames = 20;
+  build::MovieShape shape;
+  shape.channels = 2;
+  shape.compressed = true;
+  shape.videoFrames = 20;
   const std::string movie = dir / "INTRO.MVE";
-  test::WriteFileBytes(movie, build::MakeMovie(spec, build::ToneSamples(spec, build::TrackFrames(spec))));
+  test::WriteFileBytes(movie, build::MakeMovie(shape, build::ToneSamples(shape, build::TrackFrames(shape))));
   const std::string video = test::BytesBesideAudio(movie);
 
   const auto extraction = test::RunCli({"--type", "mve", "--output", dir / "out", movie});
@@ -39,7 +39,7 @@ TEST(MovieCli, ExtractsAndReplacesTheSoundTrack) {
   EXPECT_EQ(replay.out, "Sound tarck from INTRO.MVE inserted.\nOperation complete!\n");
 
   const auto sound = test::FfmpegTrack(movie, dir / "ffmpeg.wav").samples;
-  ASSERT_EQ(sound.size(), 2 * build::TrackFrames(spec));
+  ASSERT_EQ(sound.size(), 2 * build::TrackFrames(shape));
   double error = 0;
   const std::size_t from = 100, to = sound.size() / 2 - 100;
   for (std::size_t f = from; f < to; ++f) {

@@ -18,15 +18,15 @@ class MovieSoundTest : public ::testing::Test {
   test::TempDir in, out;
   test::FakeWindow window;
   RunState run{window};
-  build::MovieSpec spec;
+  build::MovieShape shape;
   std::string movie;
 
   void SetUp() override {
     run.OutputDir = out.path();
-    spec.channels = 2;
-    spec.compressed = true;
+    shape.channels = 2;
+    shape.compressed = true;
     movie = in / "INTRO.MVE";
-    test::WriteFileBytes(movie, build::MakeMovie(spec, build::ToneSamples(spec, build::TrackFrames(spec))));
+    test::WriteFileBytes(movie, build::MakeMovie(shape, build::ToneSamples(shape, build::TrackFrames(shape))));
   }
 
   void Replay(const std::vector<std::string>& lines) {

@@ -17,13 +17,13 @@ constexpr std::uint32_t kFramesPerBam = 20;
 // A creature-like BAM: 20 frames of 30 to 69 × 40 to 89 pixels, zero-run encoded.
 std::string BenchBam(std::uint32_t seed) {
   build::Random random(seed);
-  build::BamSpec spec;
-  spec.seed = seed;
+  build::BamShape shape;
+  shape.seed = seed;
   for (std::uint32_t f = 0; f < kFramesPerBam; ++f) {
-    spec.frames.push_back(
+    shape.frames.push_back(
         {static_cast<std::uint16_t>(30 + random.Below(40)), static_cast<std::uint16_t>(40 + random.Below(50)), true});
   }
-  return build::MakeBam(spec);
+  return build::MakeBam(shape);
 }
 
 }  // namespace

@@ -14,14 +14,14 @@ int MakeMovie(const std::vector<std::string>& args) {
     std::fprintf(stderr, "usage: trovex-benchdata mve OUT TOTAL_MIB\n");
     return 2;
   }
-  build::MovieSpec spec;
-  spec.channels = 2;
-  spec.compressed = true;
-  spec.videoBytes = 40000;
-  const std::size_t frameBytes = spec.videoBytes + 4000;
-  spec.videoFrames = std::stoul(args[1]) * (1 << 20) / frameBytes;
-  const auto samples = build::ToneSamples(spec, build::TrackFrames(spec));
-  const build::MovieWriter writer(spec, samples);
+  build::MovieShape shape;
+  shape.channels = 2;
+  shape.compressed = true;
+  shape.videoBytes = 40000;
+  const std::size_t frameBytes = shape.videoBytes + 4000;
+  shape.videoFrames = std::stoul(args[1]) * (1 << 20) / frameBytes;
+  const auto samples = build::ToneSamples(shape, build::TrackFrames(shape));
+  const build::MovieWriter writer(shape, samples);
   TSafeOutput out(args[0]);
   out.WriteText(writer.Start());
   for (std::size_t i = 0; i < writer.SlotCount(); ++i) out.WriteText(writer.Slot(i));

@@ -22,9 +22,9 @@ void PutColor(std::string& out, std::uint32_t rgb) {
 }
 
 // BAM: header, frame table, one cycle, palette, lookup table, frame data.
-std::string AssembleBam(const BamSpec& spec, const std::vector<std::uint32_t>& palette) {
-  const auto count = static_cast<std::uint32_t>(spec.frames.size());
-  const std::uint32_t lookupEntries = spec.lookupEntries ? spec.lookupEntries : count;
+std::string AssembleBam(const BamShape& shape, const std::vector<std::uint32_t>& palette) {
+  const auto count = static_cast<std::uint32_t>(shape.frames.size());
+  const std::uint32_t lookupEntries = shape.lookupEntries ? shape.lookupEntries : count;
   const std::uint32_t cycleOffset = kHeaderSize + kFrameEntrySize * count;
   const std::uint32_t paletteOffset = cycleOffset + 4;
   const std::uint32_t lookupOffset = paletteOffset + 1024;
@@ -32,26 +32,26 @@ std::string AssembleBam(const BamSpec& spec, const std::vector<std::uint32_t>& p
 
   std::vector<std::string> stored(count);
   for (std::size_t f = 0; f < count; ++f) {
-    const std::string pixels = FramePixels(spec, f);
-    stored[f] = spec.frames[f].compressed ? PackZeroRuns(pixels, spec.runValue) : pixels;
+    const std::string pixels = FramePixels(shape, f);
+    stored[f] = shape.frames[f].compressed ? PackZeroRuns(pixels, shape.runValue) : pixels;
   }
   std::vector<std::uint32_t> offsets(count, 0);
   std::string data;
   for (std::size_t k = 0; k < count; ++k) {
-    const std::size_t f = spec.dataInReverse ? count - 1 - k : k;
-    if (spec.frames[f].sharesWith >= 0) continue;
+    const std::size_t f = shape.dataInReverse ? count - 1 - k : k;
+    if (shape.frames[f].sharesWith >= 0) continue;
     offsets[f] = dataStart + static_cast<std::uint32_t>(data.size());
     data += stored[f];
   }
   std::string out = "BAM V1  ";
   PutU16(out, static_cast<std::uint16_t>(count));
   out.push_back(1);  // one cycle
-  out.push_back(static_cast<char>(spec.runValue));
+  out.push_back(static_cast<char>(shape.runValue));
   PutU32(out, kHeaderSize);
   PutU32(out, paletteOffset);
   PutU32(out, lookupOffset);
   for (std::size_t f = 0; f < count; ++f) {
-    const FrameSpec& frame = spec.frames[f];
+    const FrameShape& frame = shape.frames[f];
     const std::size_t source = frame.sharesWith >= 0 ? static_cast<std::size_t>(frame.sharesWith) : f;
     PutU16(out, frame.width);
     PutU16(out, frame.height);
@@ -76,18 +76,18 @@ std::vector<std::uint32_t> BamPaletteColors(std::uint32_t seed) {
   return colours;
 }
 
-std::string FramePixels(const BamSpec& spec, std::size_t frame) {
-  const FrameSpec& f = spec.frames[frame];
-  Random random(spec.seed * 7919 + static_cast<std::uint32_t>(frame));
+std::string FramePixels(const BamShape& shape, std::size_t frame) {
+  const FrameShape& f = shape.frames[frame];
+  Random random(shape.seed * 7919 + static_cast<std::uint32_t>(frame));
   std::string pixels;
   const std::size_t total = std::size_t{f.width} * f.height;
   while (pixels.size() < total) {
     // Runs of the run value of up to 300 pixels between short stretches of colour.
     const std::size_t run = std::min<std::size_t>(random.Below(300), total - pixels.size());
-    pixels.append(run, static_cast<char>(spec.runValue));
+    pixels.append(run, static_cast<char>(shape.runValue));
     for (std::uint32_t i = random.Below(12); i > 0 && pixels.size() < total; --i) {
       const auto value = static_cast<unsigned char>(1 + random.Below(255));
-      pixels.push_back(static_cast<char>(value == spec.runValue ? value + 1 : value));
+      pixels.push_back(static_cast<char>(value == shape.runValue ? value + 1 : value));
     }
   }
   return pixels;
@@ -111,24 +111,24 @@ std::string PackZeroRuns(const std::string& pixels, unsigned char runValue) {
   return out;
 }
 
-std::string MakeBam(const BamSpec& spec) { return AssembleBam(spec, BamPaletteColors(spec.seed)); }
+std::string MakeBam(const BamShape& shape) { return AssembleBam(shape, BamPaletteColors(shape.seed)); }
 
 std::string MakeFont(std::uint16_t frameCount, std::uint32_t seed) {
-  BamSpec spec;
-  spec.seed = seed;
-  spec.lookupEntries = 256;
+  BamShape shape;
+  shape.seed = seed;
+  shape.lookupEntries = 256;
   Random random(seed);
   for (std::uint16_t f = 0; f < frameCount; ++f) {
     const auto width = static_cast<std::uint16_t>(3 + random.Below(10));
     const auto height = static_cast<std::uint16_t>(5 + random.Below(10));
-    spec.frames.push_back(
+    shape.frames.push_back(
         {width, height, f % 7 != 3, -1, static_cast<std::uint16_t>(width + 1), static_cast<std::uint16_t>(height - 2)});
   }
   std::vector<std::uint32_t> palette = BamPaletteColors(seed);
   palette[1] = 0x000000;
   palette[2] = 0xFFFFFF;
   palette[3] = 0x808080;
-  return AssembleBam(spec, palette);
+  return AssembleBam(shape, palette);
 }
 
 std::string MakeMos(std::uint16_t width, std::uint16_t height, std::uint32_t block, std::uint32_t seed) {

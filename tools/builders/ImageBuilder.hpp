@@ -10,7 +10,7 @@
 
 namespace trovex::build {
 
-struct FrameSpec {
+struct FrameShape {
   std::uint16_t width;
   std::uint16_t height;
   bool compressed = true;
@@ -19,8 +19,8 @@ struct FrameSpec {
   std::uint16_t centreY = 0;
 };
 
-struct BamSpec {
-  std::vector<FrameSpec> frames;
+struct BamShape {
+  std::vector<FrameShape> frames;
   unsigned char runValue = 0;
   std::uint32_t seed = 1;
   bool dataInReverse = false;       // frame data stored in reverse table order
@@ -29,13 +29,13 @@ struct BamSpec {
 
 // The palette colours of a BAM (red, green, blue per entry); entry 0 is green.
 std::vector<std::uint32_t> BamPaletteColors(std::uint32_t seed);
-// The pixels that MakeBam stores for frame f of the spec (width × height
+// The pixels that MakeBam stores for frame f of the shape (width × height
 // indices, with runs of the run value).
-std::string FramePixels(const BamSpec& spec, std::size_t frame);
+std::string FramePixels(const BamShape& shape, std::size_t frame);
 // The zero-run encoding of pixels, counting runs of runValue.
 std::string PackZeroRuns(const std::string& pixels, unsigned char runValue);
 // A plain "BAM V1  " file.
-std::string MakeBam(const BamSpec& spec);
+std::string MakeBam(const BamShape& shape);
 
 // A font: a BAM with a lookup table of 256 entries; frames of varied sizes,
 // most zero-run encoded. Its palette holds black, white and grey.

@@ -34,35 +34,35 @@ std::string Words(std::initializer_list<std::uint16_t> words) {
   return out;
 }
 
-mve::AudioFormat FormatOf(const MovieSpec& spec) {
-  return {spec.channels, spec.sixteenBit, spec.compressed, spec.rate};
+mve::AudioFormat FormatOf(const MovieShape& shape) {
+  return {shape.channels, shape.sixteenBit, shape.compressed, shape.rate};
 }
 
 }  // namespace
 
-std::size_t SlotFrames(const MovieSpec& spec) {
+std::size_t SlotFrames(const MovieShape& shape) {
   const double period = static_cast<double>(kTimerRate) * kTimerSubdivision / 1e6;
-  return static_cast<std::size_t>(std::lround(spec.rate * period));
+  return static_cast<std::size_t>(std::lround(shape.rate * period));
 }
 
-std::size_t TrackFrames(const MovieSpec& spec) { return SlotFrames(spec) * (spec.queuedSlots + spec.videoFrames); }
+std::size_t TrackFrames(const MovieShape& shape) { return SlotFrames(shape) * (shape.queuedSlots + shape.videoFrames); }
 
-std::vector<std::int16_t> ToneSamples(const MovieSpec& spec, std::size_t frames, double hertz) {
-  const bool eightBit = !spec.sixteenBit && !spec.compressed;
+std::vector<std::int16_t> ToneSamples(const MovieShape& shape, std::size_t frames, double hertz) {
+  const bool eightBit = !shape.sixteenBit && !shape.compressed;
   const double amplitude = eightBit ? 30.0 : 8000.0;
   std::vector<std::int16_t> samples;
-  samples.reserve(frames * spec.channels);
+  samples.reserve(frames * shape.channels);
   for (std::size_t f = 0; f < frames; ++f) {
-    for (unsigned c = 0; c < spec.channels; ++c) {
-      const double t = static_cast<double>(f) / spec.rate;
+    for (unsigned c = 0; c < shape.channels; ++c) {
+      const double t = static_cast<double>(f) / shape.rate;
       samples.push_back(static_cast<std::int16_t>(std::lround(amplitude * std::sin(2 * std::numbers::pi * hertz * (1 + 0.5 * c) * t))));
     }
   }
   return samples;
 }
 
-MovieWriter::MovieWriter(const MovieSpec& spec, const std::vector<std::int16_t>& samples)
-    : spec_(spec), samples_(samples) {}
+MovieWriter::MovieWriter(const MovieShape& shape, const std::vector<std::int16_t>& samples)
+    : spec_(shape), samples_(samples) {}
 
 std::string MovieWriter::Start() const {
   std::string out("Interplay MVE File\x1A", 19);
@@ -120,8 +120,8 @@ std::string MovieWriter::Slot(std::size_t i) const {
 
 std::string MovieWriter::End() const { return Chunk(4, Opcode(0x01, 0, "")) + Chunk(5, Opcode(0x00, 0, "")); }
 
-std::string MakeMovie(const MovieSpec& spec, const std::vector<std::int16_t>& samples) {
-  const MovieWriter writer(spec, samples);
+std::string MakeMovie(const MovieShape& shape, const std::vector<std::int16_t>& samples) {
+  const MovieWriter writer(shape, samples);
   std::string out = writer.Start();
   for (std::size_t i = 0; i < writer.SlotCount(); ++i) out += writer.Slot(i);
   return out + writer.End();

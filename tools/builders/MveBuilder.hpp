@@ -12,7 +12,7 @@
 
 namespace trovex::build {
 
-struct MovieSpec {
+struct MovieShape {
   unsigned channels = 1;
   bool sixteenBit = true;
   bool compressed = false;
@@ -24,18 +24,18 @@ struct MovieSpec {
 };
 
 // Samples per channel in each audio frame: one frame period (15 per second).
-std::size_t SlotFrames(const MovieSpec& spec);
+std::size_t SlotFrames(const MovieShape& shape);
 // Samples per channel in the whole track.
-std::size_t TrackFrames(const MovieSpec& spec);
+std::size_t TrackFrames(const MovieShape& shape);
 
 // A test tone of frames × channels samples: a different sine per channel at
 // about a quarter of full scale. 8-bit samples are held as -128..127.
-std::vector<std::int16_t> ToneSamples(const MovieSpec& spec, std::size_t frames, double hertz = 440.0);
+std::vector<std::int16_t> ToneSamples(const MovieShape& shape, std::size_t frames, double hertz = 440.0);
 
 // Writes a movie piece by piece, so a large one is never held whole.
 class MovieWriter {
  public:
-  MovieWriter(const MovieSpec& spec, const std::vector<std::int16_t>& samples);
+  MovieWriter(const MovieShape& shape, const std::vector<std::int16_t>& samples);
   // The header and the two initialization chunks.
   std::string Start() const;
   // The chunk of slot i: audio-only while i < queuedSlots, then frame chunks.
@@ -47,11 +47,11 @@ class MovieWriter {
   std::string AudioOpcodes(std::size_t i) const;
   std::string VideoOpcodes(std::size_t frame) const;
 
-  MovieSpec spec_;
+  MovieShape spec_;
   const std::vector<std::int16_t>& samples_;
 };
 
-// A whole movie. samples holds TrackFrames(spec) × channels samples.
-std::string MakeMovie(const MovieSpec& spec, const std::vector<std::int16_t>& samples);
+// A whole movie. samples holds TrackFrames(shape) × channels samples.
+std::string MakeMovie(const MovieShape& shape, const std::vector<std::int16_t>& samples);
 
 }  // namespace trovex::build

@@ -128,13 +128,13 @@ std::vector<std::string> Bitmaps() {
 }
 
 std::vector<std::string> Bams() {
-  BamSpec spec;
-  spec.runValue = 129;
-  spec.frames = {{6, 4, true}, {1, 1, false}, {0, 0, true}, {6, 4, true, 0}};
-  BamSpec plain;
+  BamShape shape;
+  shape.runValue = 129;
+  shape.frames = {{6, 4, true}, {1, 1, false}, {0, 0, true}, {6, 4, true, 0}};
+  BamShape plain;
   plain.frames = {{3, 3, false}};
   plain.dataInReverse = true;
-  return {MakeBam(spec), MakeBam(plain), MakeBam(BamSpec{})};
+  return {MakeBam(shape), MakeBam(plain), MakeBam(BamShape{})};
 }
 
 std::vector<std::string> Moses() { return {MakeMos(70, 10, 64, 1), MakeMos(3, 5, 2, 2), MakeMos(0, 0, 64, 3)}; }
@@ -146,16 +146,16 @@ std::vector<std::string> Movies() {
   std::vector<std::string> movies;
   for (const auto& [channels, sixteenBit, compressed] :
        {std::tuple{1u, false, false}, {2u, true, false}, {1u, true, true}, {2u, true, true}}) {
-    MovieSpec spec;
-    spec.channels = channels;
-    spec.sixteenBit = sixteenBit;
-    spec.compressed = compressed;
-    spec.rate = 2205;
-    spec.videoFrames = 2;
-    spec.videoBytes = 8;
-    movies.push_back(MakeMovie(spec, ToneSamples(spec, TrackFrames(spec))));
+    MovieShape shape;
+    shape.channels = channels;
+    shape.sixteenBit = sixteenBit;
+    shape.compressed = compressed;
+    shape.rate = 2205;
+    shape.videoFrames = 2;
+    shape.videoBytes = 8;
+    movies.push_back(MakeMovie(shape, ToneSamples(shape, TrackFrames(shape))));
   }
-  MovieSpec silent;
+  MovieShape silent;
   silent.withSound = false;
   silent.videoFrames = 1;
   movies.push_back(MakeMovie(silent, {}));

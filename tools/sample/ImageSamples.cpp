@@ -12,13 +12,13 @@ constexpr std::uint16_t kBam = 1000, kMos = 1004;
 
 // Frames of every kind: zero-run and uncompressed, 1 × 1 and 0 × 0, one
 // sharing another's data.
-build::BamSpec CreatureSpec(unsigned char runValue, std::uint32_t seed) {
-  build::BamSpec spec;
-  spec.runValue = runValue;
-  spec.seed = seed;
-  spec.frames = {{48, 64, true, -1, 24, 60},  {50, 62, true, -1, 25, 58}, {1, 1, true}, {0, 0, true},
+build::BamShape CreatureShape(unsigned char runValue, std::uint32_t seed) {
+  build::BamShape shape;
+  shape.runValue = runValue;
+  shape.seed = seed;
+  shape.frames = {{48, 64, true, -1, 24, 60},  {50, 62, true, -1, 25, 58}, {1, 1, true}, {0, 0, true},
                  {33, 20, false, -1, 16, 10}, {48, 64, true, 0, 24, 60}};
-  return spec;
+  return shape;
 }
 
 // Images.bif: a compressed BAM whose run value is 129, a plain BAM, a
@@ -26,8 +26,8 @@ build::BamSpec CreatureSpec(unsigned char runValue, std::uint32_t seed) {
 // the 64-pixel tile, between entries of types extraction passes over.
 std::string ImagesArchive() {
   return build::MakeBiff({
-      {kBam, build::CompressItem("BAMCV1  ", build::MakeBam(CreatureSpec(129, 1)))},
-      {kBam, build::MakeBam(CreatureSpec(0, 2))},
+      {kBam, build::CompressItem("BAMCV1  ", build::MakeBam(CreatureShape(129, 1)))},
+      {kBam, build::MakeBam(CreatureShape(0, 2))},
       {0x3ED, std::string(300, 'x')},
       {kMos, build::CompressItem("MOSCV1  ", build::MakeMos(300, 200, 64, 3))},
       {kMos, build::MakeMos(150, 100, 64, 4)},

@@ -8,8 +8,8 @@ namespace trovex::sample {
 
 namespace {
 
-void WriteMovie(const std::string& dir, const std::string& name, const build::MovieSpec& spec) {
-  WriteWholeFile(JoinPath(dir, name), build::MakeMovie(spec, build::ToneSamples(spec, build::TrackFrames(spec))));
+void WriteMovie(const std::string& dir, const std::string& name, const build::MovieShape& shape) {
+  WriteWholeFile(JoinPath(dir, name), build::MakeMovie(shape, build::ToneSamples(shape, build::TrackFrames(shape))));
 }
 
 }  // namespace
@@ -20,18 +20,18 @@ void WriteMovie(const std::string& dir, const std::string& name, const build::Mo
 std::vector<std::string> WriteSoundSamples(const std::string& dir) {
   WriteWholeFile(JoinPath(dir, "SOUND01.WAV"), build::MakeWavc(1500, 1));
   WriteWholeFile(JoinPath(dir, "SOUND02.WAV"), build::MakeWavc(4000, 2));
-  build::MovieSpec intro;
+  build::MovieShape intro;
   intro.channels = 2;
   intro.compressed = true;
   intro.videoFrames = 30;
   WriteMovie(dir, "INTRO.MVE", intro);
-  build::MovieSpec voice;
+  build::MovieShape voice;
   voice.compressed = true;
   WriteMovie(dir, "VOICE.MVE", voice);
-  build::MovieSpec music;
+  build::MovieShape music;
   music.channels = 2;
   WriteMovie(dir, "MUSIC.MVE", music);
-  build::MovieSpec chime;
+  build::MovieShape chime;
   chime.sixteenBit = false;
   chime.rate = 11025;
   WriteMovie(dir, "CHIME.MVE", chime);
