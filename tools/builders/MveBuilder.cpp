@@ -62,7 +62,7 @@ std::vector<std::int16_t> ToneSamples(const MovieShape& shape, std::size_t frame
 }
 
 MovieWriter::MovieWriter(const MovieShape& shape, const std::vector<std::int16_t>& samples)
-    : spec_(shape), samples_(samples) {}
+    : shape_(shape), samples_(samples) {}
 
 std::string MovieWriter::Start() const {
   std::string out("Interplay MVE File\x1A", 19);
@@ -74,10 +74,10 @@ std::string MovieWriter::Start() const {
   PutU32(audio, kTimerRate);
   PutU16(audio, kTimerSubdivision);
   std::string init = Opcode(0x02, 0, audio);
-  if (spec_.withSound) {
-    const std::uint16_t flags = static_cast<std::uint16_t>((spec_.channels == 2 ? 1 : 0) | (spec_.sixteenBit ? 2 : 0) |
-                                                           (spec_.compressed ? 4 : 0));
-    std::string setup = Words({0, flags, static_cast<std::uint16_t>(spec_.rate)});
+  if (shape_.withSound) {
+    const std::uint16_t flags = static_cast<std::uint16_t>((shape_.channels == 2 ? 1 : 0) | (shape_.sixteenBit ? 2 : 0) |
+                                                           (shape_.compressed ? 4 : 0));
+    std::string setup = Words({0, flags, static_cast<std::uint16_t>(shape_.rate)});
     PutU32(setup, 0x10000);
     init += Opcode(0x03, 1, setup);
   }
@@ -85,9 +85,9 @@ std::string MovieWriter::Start() const {
 }
 
 std::string MovieWriter::AudioOpcodes(std::size_t i) const {
-  if (!spec_.withSound) return {};
-  const mve::AudioFormat format = FormatOf(spec_);
-  const std::size_t frames = SlotFrames(spec_);
+  if (!shape_.withSound) return {};
+  const mve::AudioFormat format = FormatOf(shape_);
+  const std::size_t frames = SlotFrames(shape_);
   const std::size_t streamLength = frames * format.channels * format.BytesPerSample();
   const std::size_t dataLength =
       format.compressed ? format.channels * (frames + 1) : streamLength;
@@ -106,7 +106,7 @@ std::string MovieWriter::VideoOpcodes(std::size_t frame) const {
   std::string palette = Words({0, 256});
   for (int i = 0; i < 768; ++i) palette.push_back(static_cast<char>((i + frame) & 0x3F));
   std::string map(6, '\0');
-  std::string video(spec_.videoBytes, '\0');
+  std::string video(shape_.videoBytes, '\0');
   for (auto& b : map) b = static_cast<char>(random.Below(256));
   for (auto& b : video) b = static_cast<char>(random.Below(256));
   return Opcode(0x0C, 0, palette) + Opcode(0x0F, 0, map) + Opcode(0x11, 0, video) +
@@ -114,8 +114,8 @@ std::string MovieWriter::VideoOpcodes(std::size_t frame) const {
 }
 
 std::string MovieWriter::Slot(std::size_t i) const {
-  if (i < spec_.queuedSlots) return Chunk(1, AudioOpcodes(i) + Opcode(0x01, 0, ""));
-  return Chunk(3, AudioOpcodes(i) + VideoOpcodes(i - spec_.queuedSlots) + Opcode(0x01, 0, ""));
+  if (i < shape_.queuedSlots) return Chunk(1, AudioOpcodes(i) + Opcode(0x01, 0, ""));
+  return Chunk(3, AudioOpcodes(i) + VideoOpcodes(i - shape_.queuedSlots) + Opcode(0x01, 0, ""));
 }
 
 std::string MovieWriter::End() const { return Chunk(4, Opcode(0x01, 0, "")) + Chunk(5, Opcode(0x00, 0, "")); }

@@ -40,14 +40,14 @@ class MovieWriter {
   std::string Start() const;
   // The chunk of slot i: audio-only while i < queuedSlots, then frame chunks.
   std::string Slot(std::size_t i) const;
-  std::size_t SlotCount() const { return spec_.queuedSlots + spec_.videoFrames; }
+  std::size_t SlotCount() const { return shape_.queuedSlots + shape_.videoFrames; }
   std::string End() const;
 
  private:
   std::string AudioOpcodes(std::size_t i) const;
   std::string VideoOpcodes(std::size_t frame) const;
 
-  MovieShape spec_;
+  MovieShape shape_;
   const std::vector<std::int16_t>& samples_;
 };
 
