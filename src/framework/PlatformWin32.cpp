@@ -122,10 +122,15 @@ FileHandle OpenExisting(const std::string& path, Access access, OpenRefusal& ref
   const DWORD rights = access == Access::Read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
   // Folders cannot be opened without FILE_FLAG_BACKUP_SEMANTICS, so they fail here.
   const HANDLE file = CreateFileW(name.c_str(), rights, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file != INVALID_HANDLE_VALUE && GetFileType(file) == FILE_TYPE_DISK) return Ours(file);
   if (file != INVALID_HANDLE_VALUE) {
+    // A file marked read-only is refused for writing even where the system
+    // would open it (an administrator, or wine run by root), as on POSIX.
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool readOnly = access == Access::ReadWrite && GetFileInformationByHandle(file, &info) &&
+                          (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY);
+    if (GetFileType(file) == FILE_TYPE_DISK && !readOnly) return Ours(file);
     CloseHandle(file);
-    refusal = OpenRefusal::NotRegularFile;
+    refusal = readOnly ? OpenRefusal::ReadOnly : OpenRefusal::NotRegularFile;
     return kNoFile;
   }
   const DWORD attributes = GetFileAttributesW(name.c_str());

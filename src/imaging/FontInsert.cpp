@@ -147,6 +147,8 @@ std::size_t InsertFont(RunState& run, const std::string& /*targetPath*/, std::si
   const std::vector<unsigned char> changed = AddGlyphs(font, layout, sheet, boxes, fontPath);
   TSafeOutput out(fontPath, OutputKind::Replacement);
   out.WriteBuffer(changed.data(), changed.size());
+  // Windows replaces no file that is open; the font is already in memory.
+  run.SourceArchive.reset();
   out.Commit();
   return next;
 }

@@ -51,7 +51,7 @@ struct ImageArchive {
     ForceDirectories(run.OutputDir);
     ExtractBiff(run, source);
   }
-  std::string Out(const std::string& name) const { return run.OutputDir + "/" + name; }
+  std::string Out(const std::string& name) const { return JoinPath(run.OutputDir, test::NativePath(name)); }
   // Replays the extraction's job log into a new archive and returns its bytes.
   std::string Replay() {
     window.results.clear();
@@ -90,6 +90,7 @@ TEST(BiffImages, ExtractionWritesFrameAndTileBitmapsAndLogsThem) {
   EXPECT_EQ(x.window.results[4], "Item 5 skipped: unsupported signature \"BAM V2  \".");
   EXPECT_EQ(x.window.results[5], "Item 6 extracted sucessfully.");
 
+  TROVEX_SKIP_WITHOUT_OUTSIDE_CHECKERS();
   // ImageMagick sees the frame's palette colours and the MOS's tile colours.
   const std::vector<std::uint32_t> colours = build::BamPaletteColors(3);
   const std::string frame = build::FramePixels(Shape(129, 3), 0);

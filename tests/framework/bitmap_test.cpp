@@ -42,17 +42,20 @@ TEST(BitmapFile, WrittenFilesReadBackAndOpenInIdentify) {
   EXPECT_EQ(back.Format(), PixelFormat::pf8bit);
   EXPECT_EQ(back.Pixels(), indexed.Pixels());
   EXPECT_EQ(back.Palette(), indexed.Palette());
-  EXPECT_EQ(test::Identify(dir / "indexed.bmp"), "13 5 PseudoClass sRGB ");
 
   const TBitmap rgb = ColourfulBitmap(7, 3, 50, 4);
   SaveBitmapFile(rgb, dir / "rgb.bmp");
   EXPECT_EQ(LoadBitmapFile(dir / "rgb.bmp").Pixels(), rgb.Pixels());
+
+  TROVEX_SKIP_WITHOUT_OUTSIDE_CHECKERS();
+  EXPECT_EQ(test::Identify(dir / "indexed.bmp"), "13 5 PseudoClass sRGB ");
   EXPECT_EQ(test::Identify(dir / "rgb.bmp"), "7 3 DirectClass sRGB ");
 }
 
 // Bitmaps that ImageMagick writes in every depth it offers, from one of ours,
 // load with the colours of the original.
 TEST(BitmapFile, ReadsWhatImageMagickWrites) {
+  TROVEX_SKIP_WITHOUT_OUTSIDE_CHECKERS();
   test::TempDir dir;
   struct Case {
     const char* name;

@@ -1,7 +1,6 @@
 #include "joblog/Replay.hpp"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -171,7 +170,11 @@ TEST_F(ReplayTest, ReadOnlySourcesAreReadAndOnlyEditedOnesRefused) {
   ExtractBiff(run, dir / "Sounds.bif");
   ExtractTalk(run, dir / "dialog.tlk");
   const std::string key = MakeKeyPair("chitin");
-  for (const char* name : {"Sounds.bif", "dialog.tlk", "chitin.key"}) ::chmod((dir / name).c_str(), 0444);
+  // Read-only for everyone: mode 0444 here, the read-only attribute on Windows.
+  for (const char* name : {"Sounds.bif", "dialog.tlk", "chitin.key"}) {
+    std::filesystem::permissions(dir / name, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                                 std::filesystem::perms::others_read);
+  }
 
   ForceDirectories(dir / "new");
   run.OutputDir = dir / "new";

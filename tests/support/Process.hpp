@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-// The outside checkers (python3) are programs of the build machine, which a
+// The outside checkers (python3, ImageMagick) are programs of the build machine, which a
 // Windows build running under wine cannot start; there their cases are
 // skipped, and the native build runs them on the same code.
 #ifdef _WIN32
-#define TROVEX_SKIP_WITHOUT_OUTSIDE_CHECKERS() GTEST_SKIP() << "outside checkers run in the native build only"
+#define TROVEX_SKIP_WITHOUT_OUTSIDE_CHECKERS() GTEST_SKIP() << "outside checkers (python3, ImageMagick) run in the native build only"
 #else
 #define TROVEX_SKIP_WITHOUT_OUTSIDE_CHECKERS() static_cast<void>(0)
 #endif

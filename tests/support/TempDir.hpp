@@ -32,7 +32,14 @@ class TempDir {
     } while (!platform::MakeDirectory(path_) && platform::Exists(path_));
   }
   ~TempDir() {
+    // Windows deletes no read-only file, so tests' read-only files are made
+    // writable first.
     std::error_code error;
+    namespace fs = std::filesystem;
+    for (fs::recursive_directory_iterator it(path_, error), end; !error && it != end; it.increment(error)) {
+      fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, error);
+    }
+    error.clear();
     std::filesystem::remove_all(path_, error);
   }
   TempDir(const TempDir&) = delete;
