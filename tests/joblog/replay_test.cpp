@@ -170,11 +170,7 @@ TEST_F(ReplayTest, ReadOnlySourcesAreReadAndOnlyEditedOnesRefused) {
   ExtractBiff(run, dir / "Sounds.bif");
   ExtractTalk(run, dir / "dialog.tlk");
   const std::string key = MakeKeyPair("chitin");
-  // Read-only for everyone: mode 0444 here, the read-only attribute on Windows.
-  for (const char* name : {"Sounds.bif", "dialog.tlk", "chitin.key"}) {
-    std::filesystem::permissions(dir / name, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
-                                                 std::filesystem::perms::others_read);
-  }
+  for (const char* name : {"Sounds.bif", "dialog.tlk", "chitin.key"}) test::MakeReadOnly(dir / name);
 
   ForceDirectories(dir / "new");
   run.OutputDir = dir / "new";

@@ -86,6 +86,12 @@ ProcessResult RunCli(const std::vector<std::string>& args, const std::string& di
   return RunProcess(argv, dir);
 }
 
+unsigned long EndedProcessId() {
+  pid_t id = 0;
+  RunAndWait({TROVEX_CLI_PATH, "--version"}, "", [&id](pid_t pid) { id = pid; });
+  return static_cast<unsigned long>(id);
+}
+
 ProcessResult RunCliInterrupted(const std::vector<std::string>& args, const std::string& dir, double cpuSeconds) {
   std::vector<std::string> argv{TROVEX_CLI_PATH};
   argv.insert(argv.end(), args.begin(), args.end());

@@ -27,6 +27,10 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
 // trovex-cli with the given arguments.
 ProcessResult RunCli(const std::vector<std::string>& args, const std::string& dir = "");
 
+// The id of a child process that has ended (trovex-cli --version): the id of
+// no running process, as a killed writer's is.
+unsigned long EndedProcessId();
+
 }  // namespace trovex::test
 
 namespace trovex::test {

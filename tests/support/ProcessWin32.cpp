@@ -145,6 +145,12 @@ ProcessResult RunCli(const std::vector<std::string>& args, const std::string& di
   return RunProcess(argv, dir);
 }
 
+unsigned long EndedProcessId() {
+  unsigned long id = 0;
+  RunAndWait({TROVEX_CLI_PATH, "--version"}, "", [&id](const PROCESS_INFORMATION& process) { id = process.dwProcessId; });
+  return id;
+}
+
 ProcessResult RunCliInterrupted(const std::vector<std::string>& args, const std::string& dir, double cpuSeconds) {
   std::vector<std::string> argv{TROVEX_CLI_PATH};
   argv.insert(argv.end(), args.begin(), args.end());

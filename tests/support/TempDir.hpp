@@ -1,6 +1,10 @@
 // A private directory for one test, removed with everything in it afterwards.
 #pragma once
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
@@ -62,6 +66,16 @@ inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
+
+// Read-only for everyone: mode 0444 on POSIX, the read-only attribute on Windows.
+inline void MakeReadOnly(const std::string& path) {
+  namespace fs = std::filesystem;
+  fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+}
+
+#ifndef _WIN32
+inline bool MakeFifo(const std::string& path) { return ::mkfifo(path.c_str(), 0644) == 0; }
+#endif
 
 // Names of the entries of a directory, sorted.
 inline std::vector<std::string> ListDirectory(const std::string& path) {
