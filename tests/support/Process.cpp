@@ -86,6 +86,25 @@ ProcessResult RunCli(const std::vector<std::string>& args, const std::string& di
   return RunProcess(argv, dir);
 }
 
+void KillSelf() {
+  ::kill(::getpid(), SIGKILL);
+  ::_exit(kKilledStatus);
+}
+
+std::string OwnProgramPath() {
+  char path[4096];
+  const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path);
+  return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
+}
+
+ProcessResult RunKilledAfter(const std::vector<std::string>& argv, const std::string& dir,
+                             std::chrono::microseconds delay) {
+  return RunAndWait(argv, dir, [delay](pid_t pid) {
+    std::this_thread::sleep_for(delay);
+    ::kill(pid, SIGKILL);  // an ended child is not reaped yet, so the id is still its own
+  });
+}
+
 unsigned long EndedProcessId() {
   pid_t id = 0;
   RunAndWait({TROVEX_CLI_PATH, "--version"}, "", [&id](pid_t pid) { id = pid; });

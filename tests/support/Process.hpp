@@ -1,6 +1,7 @@
 // Runs a program as a child process and collects what it printed.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,21 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
 
 // trovex-cli with the given arguments.
 ProcessResult RunCli(const std::vector<std::string>& args, const std::string& dir = "");
+
+// The status of a process that KillSelf or RunKilledAfter ended: 128 +
+// SIGKILL on POSIX, the exit code given to TerminateProcess on Windows.
+constexpr int kKilledStatus = 137;
+
+// Ends this process at once, as a kill does: no destructors, no flushing.
+[[noreturn]] void KillSelf();
+
+// The path of the running program, for running it again as a child.
+std::string OwnProgramPath();
+
+// Runs argv in dir like RunProcess, and kills it after delay unless it has
+// ended by then; its status is kKilledStatus when it was killed.
+ProcessResult RunKilledAfter(const std::vector<std::string>& argv, const std::string& dir,
+                             std::chrono::microseconds delay);
 
 // The id of a child process that has ended (trovex-cli --version): the id of
 // no running process, as a killed writer's is.

@@ -145,6 +145,28 @@ ProcessResult RunCli(const std::vector<std::string>& args, const std::string& di
   return RunProcess(argv, dir);
 }
 
+void KillSelf() {
+  TerminateProcess(GetCurrentProcess(), kKilledStatus);
+  ExitProcess(kKilledStatus);
+}
+
+std::string OwnProgramPath() {
+  wchar_t path[32768];
+  const DWORD length = GetModuleFileNameW(nullptr, path, 32768);
+  const int size = WideCharToMultiByte(CP_ACP, 0, path, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, 0, path, static_cast<int>(length), narrow.data(), size, nullptr, nullptr);
+  return narrow;
+}
+
+ProcessResult RunKilledAfter(const std::vector<std::string>& argv, const std::string& dir,
+                             std::chrono::microseconds delay) {
+  return RunAndWait(argv, dir, [delay](const PROCESS_INFORMATION& process) {
+    std::this_thread::sleep_for(delay);
+    TerminateProcess(process.hProcess, kKilledStatus);  // fails, changing nothing, once the child has ended
+  });
+}
+
 unsigned long EndedProcessId() {
   unsigned long id = 0;
   RunAndWait({TROVEX_CLI_PATH, "--version"}, "", [&id](const PROCESS_INFORMATION& process) { id = process.dwProcessId; });
