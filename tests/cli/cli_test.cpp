@@ -130,11 +130,6 @@ namespace trovex {
 namespace {
 
 TEST(TrovexCli, CtrlCStopsAtTheNextItemKeepsNothingPartialAndExitsWith130) {
-#ifdef _WIN32
-  if (test::RunningUnderWine()) {
-    GTEST_SKIP() << "wine delivers no console control events to a child process";
-  }
-#endif
   test::TempDir dir;
   // Compressing this takes long enough to be interrupted half-way.
   test::WriteFileBytes(dir / "Big.bif", build::MakeSoundData(64u << 20, 7));

@@ -11,6 +11,7 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <chrono>
 #include <functional>
@@ -80,19 +81,37 @@ class CaptureFile {
   HANDLE handle_;
 };
 
-double CpuSeconds(HANDLE process) {
-  FILETIME created, exited, kernel, user;
-  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
-  const auto ticks = [](const FILETIME& time) {
-    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-  };
-  return static_cast<double>(ticks(kernel) + ticks(user)) / 1e7;
+// The processor time a child has used: the sum over its threads, since
+// wine's GetProcessTimes counts only the first thread.
+double CpuSeconds(DWORD processId) {
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  unsigned long long total = 0;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != processId) continue;
+    const HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID);
+    if (thread == nullptr) continue;
+    FILETIME created, exited, kernel, user;
+    if (GetThreadTimes(thread, &created, &exited, &kernel, &user)) {
+      total += ((static_cast<unsigned long long>(kernel.dwHighDateTime) << 32) | kernel.dwLowDateTime) +
+               ((static_cast<unsigned long long>(user.dwHighDateTime) << 32) | user.dwLowDateTime);
+    }
+    CloseHandle(thread);
+  }
+  CloseHandle(snapshot);
+  return static_cast<double>(total) / 1e7;
 }
 
-// Runs argv in dir (in a process group of its own, so that it can be sent
-// Ctrl-Break alone); once it has started, during(process) runs before the wait.
+BOOL WINAPI IgnoreControlEvent(DWORD) { return TRUE; }
+
+// Runs argv in dir (by default in a process group of its own, so that it can
+// be sent Ctrl-Break alone); once it has started, during(process) runs before
+// the wait.
 ProcessResult RunAndWait(const std::vector<std::string>& argv, const std::string& dir,
-                         const std::function<void(const PROCESS_INFORMATION&)>& during) {
+                         const std::function<void(const PROCESS_INFORMATION&)>& during,
+                         DWORD flags = CREATE_NEW_PROCESS_GROUP) {
   std::wstring commandLine;
   for (const auto& arg : argv) commandLine += (commandLine.empty() ? L"" : L" ") + Quote(Widen(arg));
   CaptureFile out;
@@ -109,7 +128,7 @@ ProcessResult RunAndWait(const std::vector<std::string>& argv, const std::string
   PROCESS_INFORMATION process{};
   const std::wstring wideDir = Widen(dir);
   ProcessResult result;
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NEW_PROCESS_GROUP, nullptr,
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
                       dir.empty() ? nullptr : wideDir.c_str(), &startup, &process)) {
     CloseHandle(input);
     result.status = 127;
@@ -176,12 +195,24 @@ unsigned long EndedProcessId() {
 ProcessResult RunCliInterrupted(const std::vector<std::string>& args, const std::string& dir, double cpuSeconds) {
   std::vector<std::string> argv{TROVEX_CLI_PATH};
   argv.insert(argv.end(), args.begin(), args.end());
-  return RunAndWait(argv, dir, [cpuSeconds](const PROCESS_INFORMATION& process) {
-    for (int waited = 0; waited < 30'000 && CpuSeconds(process.hProcess) < cpuSeconds; ++waited) {
+  // Windows sends Ctrl-Break to the child's own process group. Wine sends no
+  // event to a single group, nor to a process started without a console of
+  // its own; there this process takes a fresh console that the child shares,
+  // swallows the events itself, and sends Ctrl-C to every process on it.
+  const bool wine = RunningUnderWine();
+  if (wine) {
+    FreeConsole();
+    AllocConsole();
+    SetConsoleCtrlHandler(IgnoreControlEvent, TRUE);
+  }
+  const auto interrupt = [cpuSeconds, wine](const PROCESS_INFORMATION& process) {
+    for (int waited = 0; waited < 30'000 && CpuSeconds(process.dwProcessId) < cpuSeconds; ++waited) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, process.dwProcessId);
-  });
+    if (wine) GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+    else GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, process.dwProcessId);
+  };
+  return RunAndWait(argv, dir, interrupt, wine ? 0 : CREATE_NEW_PROCESS_GROUP);
 }
 
 }  // namespace trovex::test
