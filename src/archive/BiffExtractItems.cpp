@@ -16,7 +16,9 @@ std::string ItemLabel(std::uint32_t index) { return Format("Item %llu", static_c
 }  // namespace
 
 TItemWriter::TItemWriter(RunState& run, const TFileStream& archive, const std::string& archivePath)
-    : run_(run), archive_(archive), archivePath_(archivePath),
+    : run_(run),
+      archive_(archive),
+      archivePath_(archivePath),
       inflaters_(PipelineThreads(), [] { return std::make_unique<TBufferDecompressor>(); }),
       pipeline_(PipelineThreads()) {}
 

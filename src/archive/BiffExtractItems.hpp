@@ -7,8 +7,8 @@
 #include <functional>
 #include <mutex>
 #include <set>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "archive/BiffExtractPipeline.hpp"
 #include "compress/Zlib.hpp"
