@@ -25,8 +25,7 @@ void ExtractTalk(RunState& run, const std::string& path) {
   TTalkStrings strings(input, table);
   for (std::uint32_t i = 0; i < table.count; ++i) {
     if (run.StopRequested()) return;
-    AppendDumpEntry(dump.Buffer(), i, strings.String(i));
-    dump.FlushIfFull();
+    AppendDumpEntry(dump, i, TTalkStrings::TextOf(strings.StoredText(i)));
     ShowEntryProgress(run, "Extracted: ", i, table.count);
   }
 

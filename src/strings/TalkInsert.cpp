@@ -40,7 +40,11 @@ class TRebuild {
  public:
   TRebuild(RunState& run, TalkTable& table, TStream& source, TStream& dump, const std::string& dumpPath,
            TChunkedOutput& strings)
-      : run_(run), table_(table), source_(source, table), entries_(dump, dumpPath, table.count), dumpPath_(dumpPath),
+      : run_(run),
+        table_(table),
+        source_(source, table),
+        entries_(dump, dumpPath, table.count),
+        dumpPath_(dumpPath),
         strings_(strings) {}
 
   // False when the rebuild was abandoned: an identifier mismatch (shown
@@ -54,7 +58,6 @@ class TRebuild {
         const auto index = static_cast<std::uint32_t>(entries.first + k);
         StoreEntry(index, std::string_view(entries.text).substr(start, entries.ends[k] - start));
         start = entries.ends[k];
-        strings_.FlushIfFull();
         ShowEntryProgress(run_, "Inserted: ", index, table_.count);
       }
       if (entries.mismatchLine != 0) {
@@ -73,19 +76,14 @@ class TRebuild {
   // CR LF, else LF) and its masked tokens (if it may hold any) restored.
   void StoreEntry(std::uint32_t index, std::string_view edited) {
     const std::uint64_t offset = strings_.Size();
-    std::string& out = strings_.Buffer();
-    const std::string_view stored = source_.Stored(index);
-    const std::string_view source = TTalkStrings::TextOf(stored);
+    const TSourceText stored = source_.StoredText(index);
+    const TSourceText source = TTalkStrings::TextOf(stored);
     TokenCounts tokens;
     if (DumpShows(edited, source)) {
-      out.append(stored);
+      stored.AppendTo(strings_);
     } else {
       if (BreaksWithCrLf(source)) edited = WithCrLf(edited);
-      if (MayHoldTokens(edited)) {
-        tokens = AppendRestored(out, edited, source);
-      } else {
-        out.append(edited);
-      }
+      tokens = AppendRestored(strings_, edited, source);
     }
     const std::uint64_t length = strings_.Size() - offset;
     if (strings_.Size() > std::numeric_limits<std::uint32_t>::max()) {
