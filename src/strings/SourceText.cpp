@@ -6,7 +6,6 @@
 namespace trovex {
 
 std::string_view TSourceText::Window(std::size_t position) const {
-  if (stream_ == nullptr) return bytes_.substr(position);
   if (position < windowStart_ || position >= windowStart_ + window_.size()) {
     // Windows lie on multiples of their size, so that a scan backwards
     // reads each byte once as well.
@@ -18,7 +17,7 @@ std::string_view TSourceText::Window(std::size_t position) const {
   return std::string_view(window_).substr(position - windowStart_);
 }
 
-std::size_t TSourceText::find(char c, std::size_t position) const {
+std::size_t TSourceText::WindowedFind(char c, std::size_t position) const {
   while (position < size_) {
     const std::string_view window = Window(position);
     if (const void* hit = std::memchr(window.data(), c, window.size())) {
@@ -29,9 +28,9 @@ std::size_t TSourceText::find(char c, std::size_t position) const {
   return npos;
 }
 
-std::size_t TSourceText::rfind(char c) const {
+std::size_t TSourceText::WindowedRFind(char c) const {
   for (std::size_t end = size_; end > 0;) {
-    const std::size_t start = stream_ == nullptr ? 0 : (end - 1) - (end - 1) % kWindowSize;
+    const std::size_t start = (end - 1) - (end - 1) % kWindowSize;
     const std::string_view window = Window(start).substr(0, end - start);
     const std::size_t hit = window.rfind(c);
     if (hit != std::string_view::npos) return start + hit;
@@ -40,8 +39,7 @@ std::size_t TSourceText::rfind(char c) const {
   return npos;
 }
 
-bool TSourceText::StartsWith(std::size_t position, std::string_view bytes) const {
-  if (position > size_ || size_ - position < bytes.size()) return false;
+bool TSourceText::WindowedStartsWith(std::size_t position, std::string_view bytes) const {
   while (!bytes.empty()) {
     const std::string_view window = Window(position).substr(0, bytes.size());
     if (bytes.substr(0, window.size()) != window) return false;
@@ -51,7 +49,7 @@ bool TSourceText::StartsWith(std::size_t position, std::string_view bytes) const
   return true;
 }
 
-void TSourceText::AppendTo(TTextOut& out, std::size_t position, std::size_t length) const {
+void TSourceText::WindowedAppendTo(TTextOut& out, std::size_t position, std::size_t length) const {
   while (length > 0) {
     const std::string_view window = Window(position).substr(0, length);
     out.Append(window);

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "framework/Stream.hpp"
-#include "strings/ChunkedOutput.hpp"
+#include "strings/TextOut.hpp"
 
 namespace trovex {
 
@@ -25,23 +25,34 @@ class TSourceText {
       : stream_(&stream), offset_(offset), size_(length) {}
 
   std::size_t size() const { return size_; }
-  char operator[](std::size_t position) const { return Window(position)[0]; }
+  char operator[](std::size_t position) const { return stream_ == nullptr ? bytes_[position] : Window(position)[0]; }
   // The first c at or after position, or npos.
-  std::size_t find(char c, std::size_t position = 0) const;
+  std::size_t find(char c, std::size_t position = 0) const {
+    return stream_ == nullptr ? bytes_.find(c, position) : WindowedFind(c, position);
+  }
   // The last c, or npos.
-  std::size_t rfind(char c) const;
+  std::size_t rfind(char c) const { return stream_ == nullptr ? bytes_.rfind(c) : WindowedRFind(c); }
   // Whether the bytes from position on start with bytes.
-  bool StartsWith(std::size_t position, std::string_view bytes) const;
+  bool StartsWith(std::size_t position, std::string_view bytes) const {
+    if (position > size_ || size_ - position < bytes.size()) return false;
+    return stream_ == nullptr ? bytes_.substr(position, bytes.size()) == bytes : WindowedStartsWith(position, bytes);
+  }
   // Appends length bytes from position to out.
-  void AppendTo(TTextOut& out, std::size_t position, std::size_t length) const;
+  void AppendTo(TTextOut& out, std::size_t position, std::size_t length) const {
+    if (stream_ == nullptr) return out.Append(bytes_.substr(position, length));
+    WindowedAppendTo(out, position, length);
+  }
   void AppendTo(TTextOut& out) const { AppendTo(out, 0, size_); }
   // The first length bytes.
   TSourceText Prefix(std::size_t length) const;
 
  private:
-  // The bytes from position (< size) to the end of what is at hand: the rest
-  // of the bytes in memory, or of the window that holds position.
+  // The bytes from position (< size) to the end of the window that holds it.
   std::string_view Window(std::size_t position) const;
+  std::size_t WindowedFind(char c, std::size_t position) const;
+  std::size_t WindowedRFind(char c) const;
+  bool WindowedStartsWith(std::size_t position, std::string_view bytes) const;
+  void WindowedAppendTo(TTextOut& out, std::size_t position, std::size_t length) const;
 
   static constexpr std::size_t kWindowSize = std::size_t{1} << 20;
   std::string_view bytes_;

@@ -16,7 +16,7 @@
 #include <string_view>
 
 #include "framework/Stream.hpp"
-#include "strings/ChunkedOutput.hpp"
+#include "strings/TextOut.hpp"
 #include "strings/SourceText.hpp"
 
 namespace trovex {
@@ -65,18 +65,18 @@ TokenCounts AppendRestored(TTextOut& out, std::string_view edited, const TSource
 
 // The same for text in memory.
 inline void AppendMasked(std::string& out, std::string_view text) {
-  TStringOut to(out);
+  TTextOut to(out);
   AppendMasked(to, TSourceText(text));
 }
 inline void AppendDumpEntry(std::string& out, std::uint32_t index, std::string_view text) {
-  TStringOut to(out);
+  TTextOut to(out);
   AppendDumpEntry(to, index, TSourceText(text));
 }
 inline bool DumpShows(std::string_view edited, std::string_view source) {
   return DumpShows(edited, TSourceText(source));
 }
 inline TokenCounts AppendRestored(std::string& out, std::string_view edited, std::string_view source) {
-  TStringOut to(out);
+  TTextOut to(out);
   return AppendRestored(to, edited, TSourceText(source));
 }
 

@@ -2,7 +2,7 @@
 #include "framework/FileStream.hpp"
 #include "framework/Paths.hpp"
 #include "framework/SafeOutput.hpp"
-#include "strings/ChunkedOutput.hpp"
+#include "strings/TextOut.hpp"
 #include "strings/Talk.hpp"
 #include "strings/TalkDump.hpp"
 #include "strings/TalkFormat.hpp"
@@ -21,7 +21,7 @@ void ExtractTalk(RunState& run, const std::string& path) {
 
   // The input stays open, so a dump path that is the input itself is refused.
   TSafeOutput output(dumpPath);
-  TChunkedOutput dump(output);
+  TTextOut dump(output);
   TTalkStrings strings(input, table);
   for (std::uint32_t i = 0; i < table.count; ++i) {
     if (run.StopRequested()) return;

@@ -8,7 +8,7 @@
 #include "framework/FileStream.hpp"
 #include "framework/Paths.hpp"
 #include "framework/SafeOutput.hpp"
-#include "strings/ChunkedOutput.hpp"
+#include "strings/TextOut.hpp"
 #include "strings/Talk.hpp"
 #include "strings/TalkDump.hpp"
 #include "strings/TalkDumpReader.hpp"
@@ -39,7 +39,7 @@ std::optional<std::string> DumpPathOf(const TStringList& lines, std::size_t inde
 class TRebuild {
  public:
   TRebuild(RunState& run, TalkTable& table, TStream& source, TStream& dump, const std::string& dumpPath,
-           TChunkedOutput& strings)
+           TTextOut& strings)
       : run_(run),
         table_(table),
         source_(source, table),
@@ -114,7 +114,7 @@ class TRebuild {
   std::string crlf_;  // an edited text with CR LF breaks
   TDumpEntryReader entries_;
   const std::string& dumpPath_;
-  TChunkedOutput& strings_;
+  TTextOut& strings_;
 };
 
 }  // namespace
@@ -138,7 +138,7 @@ std::size_t InsertTalk(RunState& run, const std::string& targetPath, std::size_t
   // The string data goes behind the place of the header and the entry
   // table, which are written last, once every entry's offset is known.
   output.SetPosition(table.stringsOffset);
-  TChunkedOutput strings(output);
+  TTextOut strings(output);
   if (!TRebuild(run, table, *run.SourceArchive, dump, *dumpPath, strings).Run()) return startIndex + 1;
   strings.Flush();
   output.SetPosition(0);

@@ -106,7 +106,7 @@ TEST(TalkSourceText, WindowedTextActsAsTheTextInMemory) {
   EXPECT_FALSE(windowed.StartsWith(window - 3, "aa<>"));
   EXPECT_FALSE(windowed.StartsWith(bytes.size() - 1, "aa"));
   std::string copied;
-  TStringOut out(copied);
+  TTextOut out(copied);
   windowed.Prefix(2 * window + 9).AppendTo(out, window - 2, window + 4);
   EXPECT_EQ(copied, memory.substr(window - 2, window + 4));
   EXPECT_EQ(windowed.Prefix(window + 2).rfind('<'), window);
