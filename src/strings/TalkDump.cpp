@@ -91,9 +91,20 @@ std::size_t MaskedTailStart(std::string_view edited) {
   return edited.find_first_not_of('*', open + 1) == npos ? open : npos;
 }
 
-TokenCounts AppendClosedRestored(TTextOut& out, std::string_view edited, const TSourceText& source) {
+// Appends a piece of edited text, each LF as CR LF when crlf is set.
+void AppendEdited(TTextOut& out, std::string_view text, bool crlf) {
+  if (!crlf) return out.Append(text);
+  for (std::size_t lf = text.find('\n'); lf != npos; lf = text.find('\n')) {
+    out.Append(text.substr(0, lf));
+    out.Append("\r\n");
+    text.remove_prefix(lf + 1);
+  }
+  out.Append(text);
+}
+
+TokenCounts AppendClosedRestored(TTextOut& out, std::string_view edited, const TSourceText& source, bool crlf) {
   if (!MayHoldTokens(edited)) {
-    out.Append(edited);
+    AppendEdited(out, edited, crlf);
     return {};
   }
   TokenCounts counts;
@@ -104,11 +115,11 @@ TokenCounts AppendClosedRestored(TTextOut& out, std::string_view edited, const T
     if (open == npos) break;
     const std::size_t length = MaskedTokenLength(edited, open);
     if (length == 0) {
-      out.Append(edited.substr(position, open + 1 - position));
+      AppendEdited(out, edited.substr(position, open + 1 - position), crlf);
       position = open + 1;
       continue;
     }
-    out.Append(edited.substr(position, open - position));
+    AppendEdited(out, edited.substr(position, open - position), crlf);
     ++counts.masked;
     if (const auto token = NextSourceToken(source, sourcePosition)) {
       ++counts.source;
@@ -118,7 +129,7 @@ TokenCounts AppendClosedRestored(TTextOut& out, std::string_view edited, const T
     }
     position = open + length;
   }
-  out.Append(edited.substr(std::min(position, edited.size())));
+  AppendEdited(out, edited.substr(std::min(position, edited.size())), crlf);
   while (NextSourceToken(source, sourcePosition)) ++counts.source;
   return counts;
 }
@@ -219,14 +230,14 @@ bool MayHoldTokens(std::string_view edited) {
   return edited.find('>') != npos || MaskedTailStart(edited) != npos;
 }
 
-TokenCounts AppendRestored(TTextOut& out, std::string_view edited, const TSourceText& source) {
+TokenCounts AppendRestored(TTextOut& out, std::string_view edited, const TSourceText& source, bool crlf) {
   // A source string whose last token is never closed ("5 < 6") is dumped
   // masked to its end ("5 <**"); that tail goes back as the source holds it,
   // so an untouched entry keeps its text.
   const std::size_t editedTail = MaskedTailStart(edited);
   const std::size_t sourceTail = editedTail == npos ? npos : UnclosedTokenStart(source);
-  if (sourceTail == npos) return AppendClosedRestored(out, edited, source);
-  TokenCounts counts = AppendClosedRestored(out, edited.substr(0, editedTail), source.Prefix(sourceTail));
+  if (sourceTail == npos) return AppendClosedRestored(out, edited, source, crlf);
+  TokenCounts counts = AppendClosedRestored(out, edited.substr(0, editedTail), source.Prefix(sourceTail), crlf);
   source.AppendTo(out, sourceTail, source.size() - sourceTail);
   ++counts.masked;
   ++counts.source;

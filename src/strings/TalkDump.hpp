@@ -16,8 +16,8 @@
 #include <string_view>
 
 #include "framework/Stream.hpp"
-#include "strings/TextOut.hpp"
 #include "strings/SourceText.hpp"
+#include "strings/TextOut.hpp"
 
 namespace trovex {
 
@@ -60,8 +60,9 @@ bool MayHoldTokens(std::string_view edited);
 // source tokens are not added. An edited text without "<" or without ">" is
 // appended unchanged and the source is not consulted (both counts 0), except
 // for a masked unclosed token ending it ("<**"), which takes back the source's
-// own unclosed last token.
-TokenCounts AppendRestored(TTextOut& out, std::string_view edited, const TSourceText& source);
+// own unclosed last token. With crlf set, every LF of the edited text is
+// appended as CR LF (tokens come as the source holds them).
+TokenCounts AppendRestored(TTextOut& out, std::string_view edited, const TSourceText& source, bool crlf = false);
 
 // The same for text in memory.
 inline void AppendMasked(std::string& out, std::string_view text) {

@@ -2,11 +2,11 @@
 #include "framework/FileStream.hpp"
 #include "framework/Paths.hpp"
 #include "framework/SafeOutput.hpp"
-#include "strings/TextOut.hpp"
 #include "strings/Talk.hpp"
 #include "strings/TalkDump.hpp"
 #include "strings/TalkFormat.hpp"
 #include "strings/TalkProgress.hpp"
+#include "strings/TextOut.hpp"
 
 namespace trovex {
 

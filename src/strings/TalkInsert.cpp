@@ -8,12 +8,12 @@
 #include "framework/FileStream.hpp"
 #include "framework/Paths.hpp"
 #include "framework/SafeOutput.hpp"
-#include "strings/TextOut.hpp"
 #include "strings/Talk.hpp"
 #include "strings/TalkDump.hpp"
 #include "strings/TalkDumpReader.hpp"
 #include "strings/TalkFormat.hpp"
 #include "strings/TalkProgress.hpp"
+#include "strings/TextOut.hpp"
 
 namespace trovex {
 
@@ -82,8 +82,7 @@ class TRebuild {
     if (DumpShows(edited, source)) {
       stored.AppendTo(strings_);
     } else {
-      if (BreaksWithCrLf(source)) edited = WithCrLf(edited);
-      tokens = AppendRestored(strings_, edited, source);
+      tokens = AppendRestored(strings_, edited, source, BreaksWithCrLf(source));
     }
     const std::uint64_t length = strings_.Size() - offset;
     if (strings_.Size() > std::numeric_limits<std::uint32_t>::max()) {
@@ -99,19 +98,9 @@ class TRebuild {
     }
   }
 
-  std::string_view WithCrLf(std::string_view edited) {
-    crlf_.clear();
-    for (const char c : edited) {
-      if (c == '\n') crlf_ += '\r';
-      crlf_ += c;
-    }
-    return crlf_;
-  }
-
   RunState& run_;
   TalkTable& table_;
   TTalkStrings source_;
-  std::string crlf_;  // an edited text with CR LF breaks
   TDumpEntryReader entries_;
   const std::string& dumpPath_;
   TTextOut& strings_;

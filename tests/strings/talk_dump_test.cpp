@@ -143,6 +143,15 @@ TEST(TalkTokenRestoring, ReplacesMaskedTokensInOrder) {
   }
 }
 
+// A source with CR LF breaks gets its edited lines back with CR LF; its
+// tokens come back as they stand, a bare LF inside one included.
+TEST(TalkTokenRestoring, GivesEditedBreaksAsCrLfButLeavesTokensAlone) {
+  std::string out;
+  TTextOut to(out);
+  AppendRestored(to, "a\n<****>\n\nb <**", TSourceText("x\r\n<T\nU>\r\n\r\ny <Z"), true);
+  EXPECT_EQ(out, "a\r\n<T\nU>\r\n\r\nb <Z");
+}
+
 }  // namespace
 }  // namespace trovex
 
