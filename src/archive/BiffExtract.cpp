@@ -51,28 +51,30 @@ void ExtractSound(const EntryJob& job) {
 // its IMAGE line.
 void ExtractBam(const EntryJob& job) {
   const std::string stem = job.items.ItemPath(job.kind.folder, job.index);
-  job.items.Convert(
-      job.index, "Extracting frames...",
-      [&archive = job.archive, entry = job.entry, index = job.index, stem](TBufferDecompressor& inflater) {
-        const ImageItem item =
-            OpenImageItem(ReadEntryBytes(archive, entry.dataOffset, entry.dataSize), kBamItem, inflater);
-        std::vector<std::string> lines = {TargetLine("IMAGE", index, "Frames Data")};
-        for (const auto& path : BamFramesToBitmaps(item.content, stem)) lines.push_back(kFrameLinePrefix + path);
-        return lines;
-      });
+  job.items.Convert(job.index, "Extracting frames...",
+                    [&archive = job.archive, entry = job.entry, index = job.index, stem](
+                        TBufferDecompressor& inflater, const TItemWriter::FileSaved& saved) {
+                      const ImageItem item =
+                          OpenImageItem(ReadEntryBytes(archive, entry.dataOffset, entry.dataSize), kBamItem, inflater);
+                      std::vector<std::string> lines = {TargetLine("IMAGE", index, "Frames Data")};
+                      for (const auto& path : BamFramesToBitmaps(item.content, stem, saved))
+                        lines.push_back(kFrameLinePrefix + path);
+                      return lines;
+                    });
 }
 
 // A MOS, plain or compressed, becomes one 24-bit bitmap.
 void ExtractMos(const EntryJob& job) {
   const std::string path = job.items.ItemPath(job.kind.folder, job.index) + job.kind.extension;
-  job.items.Convert(
-      job.index, "",
-      [&archive = job.archive, entry = job.entry, index = job.index, path](TBufferDecompressor& inflater) {
-        const ImageItem item =
-            OpenImageItem(ReadEntryBytes(archive, entry.dataOffset, entry.dataSize), kMosItem, inflater);
-        SaveBitmapFile(MosToBitmap(item.content), path);
-        return std::vector<std::string>{TargetLine("MOS", index, path)};
-      });
+  job.items.Convert(job.index, "",
+                    [&archive = job.archive, entry = job.entry, index = job.index, path](
+                        TBufferDecompressor& inflater, const TItemWriter::FileSaved& saved) {
+                      const ImageItem item =
+                          OpenImageItem(ReadEntryBytes(archive, entry.dataOffset, entry.dataSize), kMosItem, inflater);
+                      SaveBitmapFile(MosToBitmap(item.content), path);
+                      saved(path);
+                      return std::vector<std::string>{TargetLine("MOS", index, path)};
+                    });
 }
 
 // How each treatment writes an entry out.

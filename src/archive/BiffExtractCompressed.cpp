@@ -64,8 +64,7 @@ void ExtractCompressedBiff(RunState& run, TFileStream& archive, const std::strin
   if (DecompressBiffBlocks(run, archive, path, output, PipelineThreads())) output.Commit();
 }
 
-bool DecompressBiffBlocks(RunState& run, TStream& archive, const std::string& path, TStream& output,
-                          unsigned threads) {
+bool DecompressBiffBlocks(RunState& run, TStream& archive, const std::string& path, TStream& output, unsigned threads) {
   const auto size = static_cast<std::uint64_t>(archive.Size());
   if (size < kCompressedHeaderSize) throw InvalidBiff(path, "file shorter than its 12-byte header");
   TBlockOutput plain(output);

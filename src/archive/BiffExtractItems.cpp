@@ -16,7 +16,9 @@ std::string ItemLabel(std::uint32_t index) { return Format("Item %llu", static_c
 }  // namespace
 
 TItemWriter::TItemWriter(RunState& run, const TFileStream& archive, const std::string& archivePath)
-    : run_(run), archive_(archive), archivePath_(archivePath),
+    : run_(run),
+      archive_(archive),
+      archivePath_(archivePath),
       inflaters_(PipelineThreads(), [] { return std::make_unique<TBufferDecompressor>(); }),
       pipeline_(PipelineThreads()) {}
 
@@ -37,18 +39,24 @@ void TItemWriter::Write(std::uint32_t index, const char* kindWord, const char* f
     TSafeOutput output(target);
     output.CopyFromAt(archive_, static_cast<std::int64_t>(offset), length);
     output.Commit();
-    std::lock_guard lock(unreported_.mutex);
-    unreported_.paths.insert(target);
+    MarkUnreported(target);
   };
   auto report = [this, index, kindWord, target] {
-    {
-      std::lock_guard lock(unreported_.mutex);
-      unreported_.paths.erase(target);
-    }
+    MarkReported({target});
     run_.Result(ItemLabel(index) + " extracted sucessfully.");
     run_.JobLog.Add(TargetLine(kindWord, index, target));
   };
   pipeline_.Submit({std::move(copy), std::move(report)});
+}
+
+void TItemWriter::MarkUnreported(const std::string& path) {
+  std::lock_guard lock(unreported_.mutex);
+  unreported_.paths.insert(path);
+}
+
+void TItemWriter::MarkReported(const std::vector<std::string>& paths) {
+  std::lock_guard lock(unreported_.mutex);
+  for (const std::string& path : paths) unreported_.paths.erase(path);
 }
 
 TItemWriter::TUnreported::~TUnreported() {
@@ -58,20 +66,27 @@ TItemWriter::TUnreported::~TUnreported() {
 void TItemWriter::Convert(std::uint32_t index, const std::string& detail, ConvertWork work) {
   struct Outcome {
     std::vector<std::string> lines;
-    std::string skipped;  // the reason, when the item was skipped
+    std::vector<std::string> files;  // saved so far
+    std::string skipped;             // the reason, when the item was skipped
   };
   auto outcome = std::make_shared<Outcome>();
   auto convert = [this, outcome, work = std::move(work)](unsigned thread) {
+    const FileSaved saved = [this, &outcome](const std::string& path) {
+      MarkUnreported(path);
+      outcome->files.push_back(path);
+    };
     try {
-      outcome->lines = work(inflaters_[thread]);
+      outcome->lines = work(inflaters_[thread], saved);
     } catch (const EFormatError& error) {
       outcome->skipped = error.what();
     } catch (const EInvalidGraphic& error) {
       outcome->skipped = error.what();
     }
   };
+  // A skipped item's files stay unreported, so they go with the rest.
   auto report = [this, index, detail, outcome] {
     if (!outcome->skipped.empty()) return run_.Result(ItemLabel(index) + " skipped: " + outcome->skipped + ".");
+    MarkReported(outcome->files);
     run_.Message("Extracting item " + std::to_string(std::uint64_t{index} + 1) + " from " + FileNamePart(archivePath_) +
                  "...");
     if (!detail.empty()) run_.Message(detail);

@@ -7,8 +7,8 @@
 #include <functional>
 #include <mutex>
 #include <set>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "archive/BiffExtractPipeline.hpp"
 #include "compress/Zlib.hpp"
@@ -27,11 +27,13 @@ class TItemWriter {
   void Write(std::uint32_t index, const char* kindWord, const char* folder, const char* extension, std::uint64_t offset,
              std::uint32_t length);
   // Queues a conversion of the entry: work runs on a pipeline thread with
-  // that thread's decompressor, writes the item's files and returns its
-  // job-log lines; a format error in it skips the item with its reason. The
-  // report shows message (and then detail, when not empty) as the current
-  // message.
-  using ConvertWork = std::function<std::vector<std::string>(TBufferDecompressor& inflater)>;
+  // that thread's decompressor, writes the item's files, calling saved with
+  // each one's path once it is complete, and returns its job-log lines; a
+  // format error in it skips the item with its reason (and removes what it
+  // saved). The report shows message (and then detail, when not empty) as
+  // the current message.
+  using FileSaved = std::function<void(const std::string& path)>;
+  using ConvertWork = std::function<std::vector<std::string>(TBufferDecompressor& inflater, const FileSaved& saved)>;
   void Convert(std::uint32_t index, const std::string& detail, ConvertWork work);
   // The folder below the output directory, created on first use.
   std::string Folder(const char* folder);
@@ -43,6 +45,10 @@ class TItemWriter {
   void Finish() { pipeline_.Drain(); }
 
  private:
+  // A file complete on disk goes on the unreported list until its report.
+  void MarkUnreported(const std::string& path);
+  void MarkReported(const std::vector<std::string>& paths);
+
   RunState& run_;
   const TFileStream& archive_;
   const std::string archivePath_;

@@ -14,12 +14,19 @@ namespace {
 
 std::atomic<unsigned> temporaryCounter{0};
 
+// The start of the temporary names beside finalPath: ".<name>.part-".
+std::string TemporaryPrefix(const std::string& finalPath) {
+  std::string prefix = ".";
+  prefix += FileNamePart(finalPath);
+  prefix += ".part-";
+  return prefix;
+}
+
 // A fresh temporary name beside the final file: named after it, the process
 // and a counter. The process is asked each time, so that a forked child
 // names its temporaries as its own and they are known as stale once it dies.
 std::string TemporaryName(const std::string& finalPath) {
-  return JoinPath(DirectoryPart(finalPath), "." + FileNamePart(finalPath) + ".part-" +
-                                                std::to_string(platform::ProcessId()) + "-" +
+  return JoinPath(DirectoryPart(finalPath), TemporaryPrefix(finalPath) + std::to_string(platform::ProcessId()) + "-" +
                                                 std::to_string(temporaryCounter++));
 }
 
@@ -39,7 +46,7 @@ bool WithTemporaryName(const std::string& finalPath, std::string& tempPath, Atte
 // Removes the temporaries that killed processes left beside finalPath: the
 // names TemporaryName gives, of a process that no longer runs.
 void RemoveStaleTemporaries(const std::string& finalPath) {
-  const std::string prefix = "." + FileNamePart(finalPath) + ".part-";
+  const std::string prefix = TemporaryPrefix(finalPath);
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(DirectoryPart(finalPath), error)) {
     const std::string name = entry.path().filename().string();

@@ -111,7 +111,8 @@ std::string FrameBitmapPath(const std::string& stem, std::size_t frame) {
   return stem.substr(0, stem.empty() ? 0 : stem.size() - 1) + Format("_%04zX.bmp", frame);
 }
 
-std::vector<std::string> BamFramesToBitmaps(const std::vector<unsigned char>& bam, const std::string& stem) {
+std::vector<std::string> BamFramesToBitmaps(const std::vector<unsigned char>& bam, const std::string& stem,
+                                            const std::function<void(const std::string& path)>& saved) {
   const BamLayout layout = ReadBamLayout(bam.data(), bam.size());
   std::vector<std::string> paths;
   TBitmap bitmap;
@@ -123,6 +124,7 @@ std::vector<std::string> BamFramesToBitmaps(const std::vector<unsigned char>& ba
     bitmap.Pixels().resize(std::size_t{frame.width} * frame.height);
     paths.push_back(FrameBitmapPath(stem, f));
     SaveBitmapFile(bitmap, paths.back());
+    if (saved) saved(paths.back());
   }
   return paths;
 }

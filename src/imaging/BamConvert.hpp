@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,10 +20,12 @@ TColorTable FramePalette(const BamLayout& layout);
 // Images/AREA_0012_000A.bmp.
 std::string FrameBitmapPath(const std::string& stem, std::size_t frame);
 
-// Writes one 8-bit bitmap per frame and returns their paths in frame order.
+// Writes one 8-bit bitmap per frame, calling saved (when given) with each
+// one's path once it is complete, and returns their paths in frame order.
 // The whole BAM is checked before the first bitmap is written; a damaged one
 // fails with EFormatError.
-std::vector<std::string> BamFramesToBitmaps(const std::vector<unsigned char>& bam, const std::string& stem);
+std::vector<std::string> BamFramesToBitmaps(const std::vector<unsigned char>& bam, const std::string& stem,
+                                            const std::function<void(const std::string& path)>& saved = {});
 
 // Replaces the frames of the BAM from the bitmaps named by the frame lines
 // ("#Target BMP: " + path) from index line on, one per frame in frame order,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,6 +13,15 @@
 #include "run/RunState.hpp"
 
 namespace trovex {
+
+// How big the glyph sheet of a font is: its width, the rows of one band and
+// its height (one band per frame).
+struct GlyphSheetSize {
+  std::uint32_t width;
+  std::uint32_t band;
+  std::uint64_t height;
+};
+GlyphSheetSize MeasureGlyphSheet(const BamLayout& layout);
 
 // The glyph sheet of a font: band f (of the tallest frame's height + 1 rows)
 // holds frame f, centred in height, from column 1, under a white marker

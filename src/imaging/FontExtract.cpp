@@ -16,20 +16,25 @@ constexpr std::uint64_t kMostSheetPixelsPerByte = 4096;
 
 }  // namespace
 
-TBitmap DrawGlyphSheet(const std::vector<unsigned char>& font, const BamLayout& layout,
-                       const std::function<void(std::size_t frame)>& frameDone) {
+GlyphSheetSize MeasureGlyphSheet(const BamLayout& layout) {
   std::uint32_t widest = 0;
   std::uint32_t tallest = 0;
   for (const BamFrame& frame : layout.frames) {
     widest = std::max<std::uint32_t>(widest, frame.width);
     tallest = std::max<std::uint32_t>(tallest, frame.height);
   }
-  const std::uint32_t band = tallest + 1;
-  const std::uint64_t height = std::uint64_t{band} * layout.frameCount;
-  if ((widest + 30) * height > kMostSheetPixelsPerByte * font.size() || height > UINT32_MAX) {
+  return {widest + 30, tallest + 1, std::uint64_t{tallest + 1} * layout.frameCount};
+}
+
+TBitmap DrawGlyphSheet(const std::vector<unsigned char>& font, const BamLayout& layout,
+                       const std::function<void(std::size_t frame)>& frameDone) {
+  const GlyphSheetSize size = MeasureGlyphSheet(layout);
+  const std::uint32_t band = size.band;
+  const std::uint64_t height = size.height;
+  if (size.width * height > kMostSheetPixelsPerByte * font.size() || height > UINT32_MAX) {
     throw EFormatError("its glyph sheet would be larger than the font can fill");
   }
-  TBitmap sheet(PixelFormat::pf8bit, widest + 30, static_cast<std::uint32_t>(height));
+  TBitmap sheet(PixelFormat::pf8bit, size.width, static_cast<std::uint32_t>(height));
   sheet.Palette() = layout.palette;
   const auto black = static_cast<unsigned char>(NearestColorIndex(layout.palette, MakeColor(0, 0, 0)));
   const auto white = static_cast<unsigned char>(NearestColorIndex(layout.palette, MakeColor(255, 255, 255)));

@@ -16,18 +16,26 @@ namespace {
 
 constexpr std::size_t kIdentifierDigits = 8;
 
+constexpr std::size_t npos = std::string_view::npos;
+
+// Where a token of a source string lies.
+struct SourceToken {
+  std::size_t position;
+  std::size_t length;
+};
+
 // The next token of a source string at or after position: a "<", at least one
 // byte and the next ">". A "<>" is no token: masking leaves it as it stands.
-std::optional<std::string_view> NextSourceToken(std::string_view source, std::size_t& position) {
+std::optional<SourceToken> NextSourceToken(const TSourceText& source, std::size_t& position) {
   for (;;) {
     const std::size_t open = source.find('<', position);
-    const std::size_t close = open == std::string_view::npos ? open : source.find('>', open + 1);
-    if (close == std::string_view::npos) {
+    const std::size_t close = open == npos ? open : source.find('>', open + 1);
+    if (close == npos) {
       position = source.size();
       return std::nullopt;
     }
     position = close + 1;
-    if (close > open + 1) return source.substr(open, close + 1 - open);
+    if (close > open + 1) return SourceToken{open, close + 1 - open};
   }
 }
 
@@ -35,7 +43,7 @@ std::optional<std::string_view> NextSourceToken(std::string_view source, std::si
 // no "<" + one or more "*" + ">" starts there.
 std::size_t MaskedTokenLength(std::string_view edited, std::size_t open) {
   const std::size_t end = edited.find_first_not_of('*', open + 1);
-  if (end == std::string_view::npos || end == open + 1 || edited[end] != '>') return 0;
+  if (end == npos || end == open + 1 || edited[end] != '>') return 0;
   return end + 1 - open;
 }
 
@@ -69,23 +77,34 @@ const char* FindBreak(const char* p, const char* limit) {
 // Where the unclosed token that ends a source string starts: the first "<"
 // after the last ">", when at least one byte follows it. Masking turns such a
 // tail into "<" and stars up to the end of the text.
-std::size_t UnclosedTokenStart(std::string_view source) {
+std::size_t UnclosedTokenStart(const TSourceText& source) {
   const std::size_t lastClose = source.rfind('>');
-  const std::size_t open = source.find('<', lastClose == std::string_view::npos ? 0 : lastClose + 1);
-  return open != std::string_view::npos && open + 1 < source.size() ? open : std::string_view::npos;
+  const std::size_t open = source.find('<', lastClose == npos ? 0 : lastClose + 1);
+  return open != npos && open + 1 < source.size() ? open : npos;
 }
 
 // Where a masked unclosed token ("<" + one or more "*" up to the end) that
 // ends the edited text starts, or npos.
 std::size_t MaskedTailStart(std::string_view edited) {
   const std::size_t open = edited.rfind('<');
-  if (open == std::string_view::npos || open + 1 == edited.size()) return std::string_view::npos;
-  return edited.find_first_not_of('*', open + 1) == std::string_view::npos ? open : std::string_view::npos;
+  if (open == npos || open + 1 == edited.size()) return npos;
+  return edited.find_first_not_of('*', open + 1) == npos ? open : npos;
 }
 
-TokenCounts AppendClosedRestored(std::string& out, std::string_view edited, std::string_view source) {
+// Appends a piece of edited text, each LF as CR LF when crlf is set.
+void AppendEdited(TTextOut& out, std::string_view text, bool crlf) {
+  if (!crlf) return out.Append(text);
+  for (std::size_t lf = text.find('\n'); lf != npos; lf = text.find('\n')) {
+    out.Append(text.substr(0, lf));
+    out.Append("\r\n");
+    text.remove_prefix(lf + 1);
+  }
+  out.Append(text);
+}
+
+TokenCounts AppendClosedRestored(TTextOut& out, std::string_view edited, const TSourceText& source, bool crlf) {
   if (!MayHoldTokens(edited)) {
-    out.append(edited);
+    AppendEdited(out, edited, crlf);
     return {};
   }
   TokenCounts counts;
@@ -93,60 +112,62 @@ TokenCounts AppendClosedRestored(std::string& out, std::string_view edited, std:
   std::size_t position = 0;
   while (position < edited.size()) {
     const std::size_t open = edited.find('<', position);
-    if (open == std::string_view::npos) break;
+    if (open == npos) break;
     const std::size_t length = MaskedTokenLength(edited, open);
     if (length == 0) {
-      out.append(edited.substr(position, open + 1 - position));
+      AppendEdited(out, edited.substr(position, open + 1 - position), crlf);
       position = open + 1;
       continue;
     }
-    out.append(edited.substr(position, open - position));
+    AppendEdited(out, edited.substr(position, open - position), crlf);
     ++counts.masked;
-    const auto token = NextSourceToken(source, sourcePosition);
-    if (token) ++counts.source;
-    out.append(token ? *token : edited.substr(open, length));
+    if (const auto token = NextSourceToken(source, sourcePosition)) {
+      ++counts.source;
+      source.AppendTo(out, token->position, token->length);
+    } else {
+      out.Append(edited.substr(open, length));
+    }
     position = open + length;
   }
-  out.append(edited.substr(std::min(position, edited.size())));
+  AppendEdited(out, edited.substr(std::min(position, edited.size())), crlf);
   while (NextSourceToken(source, sourcePosition)) ++counts.source;
   return counts;
 }
-
-
 }  // namespace
 
-void AppendMasked(std::string& out, std::string_view text) {
+void AppendMasked(TTextOut& out, const TSourceText& text) {
   std::size_t position = 0;
   while (position < text.size()) {
     const std::size_t open = text.find('<', position);
-    if (open == std::string_view::npos) {
-      out.append(text.substr(position));
+    if (open == npos) {
+      text.AppendTo(out, position, text.size() - position);
       return;
     }
-    out.append(text.substr(position, open + 1 - position));
+    text.AppendTo(out, position, open + 1 - position);
     // Everything up to the next ">" is masked, a "<" included; an unclosed
     // token masks the rest of the string.
     const std::size_t close = text.find('>', open + 1);
-    const std::size_t end = close == std::string_view::npos ? text.size() : close;
-    out.append(end - open - 1, '*');
-    if (close == std::string_view::npos) return;
-    out += '>';
+    const std::size_t end = close == npos ? text.size() : close;
+    out.AppendRepeated(end - open - 1, '*');
+    if (close == npos) return;
+    out.Append(">");
     position = close + 1;
   }
 }
 
-void AppendDumpEntry(std::string& out, std::uint32_t index, std::string_view text) {
-  char digits[16];
-  const char* end = std::to_chars(digits, digits + sizeof digits, index).ptr;
-  const auto length = static_cast<std::size_t>(end - digits);
-  out += '[';
-  if (length < kIdentifierDigits) out.append(kIdentifierDigits - length, '0');
-  out.append(digits, length);
-  out += "]\r\n";
+void AppendDumpEntry(TTextOut& out, std::uint32_t index, const TSourceText& text) {
+  char line[32] = "[";
+  char* end = std::to_chars(line + 1, line + sizeof line, index).ptr;
+  const auto digits = static_cast<std::size_t>(end - line - 1);
+  if (digits < kIdentifierDigits) {
+    std::memmove(line + 1 + kIdentifierDigits - digits, line + 1, digits);
+    std::memset(line + 1, '0', kIdentifierDigits - digits);
+    end = line + 1 + kIdentifierDigits;
+  }
+  std::memcpy(end, "]\r\n", 3);
+  out.Append(std::string_view(line, static_cast<std::size_t>(end + 3 - line)));
   AppendMasked(out, text);
-  out += "\r\n";
-  out += kDumpEndLine;
-  out += "\r\n";
+  out.Append("\r\n[########]\r\n");
 }
 
 std::optional<std::uint64_t> IdentifierOf(std::string_view line) {
@@ -164,7 +185,7 @@ std::optional<std::uint64_t> IdentifierOf(std::string_view line) {
   return number;
 }
 
-bool DumpShows(std::string_view edited, std::string_view source) {
+bool DumpShows(std::string_view edited, const TSourceText& source) {
   // Runs without "<" and CR show as they are and are compared whole; a CR
   // (with the LF behind it) shows as one LF, a token as "<", stars and ">".
   std::size_t at = 0;
@@ -177,7 +198,7 @@ bool DumpShows(std::string_view edited, std::string_view source) {
     if (nextCr < s) nextCr = source.find('\r', s);
     const std::size_t special = std::min(nextOpen, nextCr);
     const std::size_t plain = std::min(special, source.size()) - s;
-    if (edited.size() - at < plain || edited.compare(at, plain, source.substr(s, plain)) != 0) return false;
+    if (edited.size() - at < plain || !source.StartsWith(s, edited.substr(at, plain))) return false;
     at += plain;
     s += plain;
     if (s == source.size()) break;
@@ -190,7 +211,7 @@ bool DumpShows(std::string_view edited, std::string_view source) {
     if (edited[at++] != '<') return false;
     const std::size_t close = std::min(source.find('>', ++s), source.size());
     const std::size_t masked = close - s;
-    if (edited.size() - at < masked || edited.substr(at, masked).find_first_not_of('*') != std::string_view::npos) {
+    if (edited.size() - at < masked || edited.substr(at, masked).find_first_not_of('*') != npos) {
       return false;
     }
     at += masked;
@@ -199,28 +220,25 @@ bool DumpShows(std::string_view edited, std::string_view source) {
   return at == edited.size();
 }
 
-bool BreaksWithCrLf(std::string_view text) {
-  const std::size_t brk = text.find_first_of("\r\n");
-  return brk != std::string_view::npos && text.substr(brk, 2) == "\r\n";
+bool BreaksWithCrLf(const TSourceText& text) {
+  const std::size_t brk = std::min(text.find('\r'), text.find('\n'));
+  return brk != npos && text[brk] == '\r' && brk + 1 < text.size() && text[brk + 1] == '\n';
 }
 
 bool MayHoldTokens(std::string_view edited) {
-  if (edited.find('<') == std::string_view::npos) return false;
-  return edited.find('>') != std::string_view::npos || MaskedTailStart(edited) != std::string_view::npos;
+  if (edited.find('<') == npos) return false;
+  return edited.find('>') != npos || MaskedTailStart(edited) != npos;
 }
 
-
-TokenCounts AppendRestored(std::string& out, std::string_view edited, std::string_view source) {
+TokenCounts AppendRestored(TTextOut& out, std::string_view edited, const TSourceText& source, bool crlf) {
   // A source string whose last token is never closed ("5 < 6") is dumped
   // masked to its end ("5 <**"); that tail goes back as the source holds it,
   // so an untouched entry keeps its text.
-  const std::size_t sourceTail = UnclosedTokenStart(source);
   const std::size_t editedTail = MaskedTailStart(edited);
-  if (sourceTail == std::string_view::npos || editedTail == std::string_view::npos) {
-    return AppendClosedRestored(out, edited, source);
-  }
-  TokenCounts counts = AppendClosedRestored(out, edited.substr(0, editedTail), source.substr(0, sourceTail));
-  out.append(source.substr(sourceTail));
+  const std::size_t sourceTail = editedTail == npos ? npos : UnclosedTokenStart(source);
+  if (sourceTail == npos) return AppendClosedRestored(out, edited, source, crlf);
+  TokenCounts counts = AppendClosedRestored(out, edited.substr(0, editedTail), source.Prefix(sourceTail), crlf);
+  source.AppendTo(out, sourceTail, source.size() - sourceTail);
   ++counts.masked;
   ++counts.source;
   return counts;
@@ -229,28 +247,44 @@ TokenCounts AppendRestored(std::string& out, std::string_view edited, std::strin
 TDumpLines::TDumpLines(TStream& stream, std::size_t chunkSize)
     : stream_(stream), chunkSize_(std::max<std::size_t>(chunkSize, 1)) {}
 
-std::string_view TDumpLines::Take(std::size_t length, std::size_t skip) {
-  const std::string_view line(buffer_.data() + begin_, length);
+TLinePiece TDumpLines::Take(std::size_t length, std::size_t skip, bool lineEnds) {
+  const std::string_view text(buffer_.data() + begin_, length);
   begin_ += length + skip;
-  ++number_;
-  return line;
+  if (lineEnds) ++number_;
+  midLine_ = !lineEnds;
+  return {text, lineEnds};
 }
 
-std::optional<std::string_view> TDumpLines::Next() {
+std::optional<TLinePiece> TDumpLines::NextPiece() {
   for (;;) {
     const char* begin = buffer_.data() + begin_;
     const char* limit = buffer_.data() + end_;
     const char* brk = FindBreak(begin, limit);
     const auto length = static_cast<std::size_t>(brk - begin);
     // A CR needs the byte behind it, to see whether an LF follows.
-    if (brk != limit && (*brk == '\n' || brk + 1 < limit)) return Take(length, *brk == '\r' && brk[1] == '\n' ? 2 : 1);
-    if (atEnd_) {
-      if (brk != limit) return Take(length, 1);
-      if (length == 0) return std::nullopt;
-      return Take(length, 0);
+    if (brk != limit && (*brk == '\n' || brk + 1 < limit)) {
+      return Take(length, *brk == '\r' && brk[1] == '\n' ? 2 : 1, true);
     }
+    if (atEnd_) {
+      if (brk != limit) return Take(length, 1, true);
+      if (length == 0 && !midLine_) return std::nullopt;
+      return Take(length, 0, true);
+    }
+    if (length >= std::max(chunkSize_, kShortestPiece)) return Take(length, 0, false);
     Fill();
   }
+}
+
+std::optional<std::string_view> TDumpLines::Next() {
+  auto piece = NextPiece();
+  if (!piece) return std::nullopt;
+  if (piece->lineEnds) return piece->text;
+  line_.assign(piece->text);
+  do {
+    piece = NextPiece();
+    line_.append(piece->text);
+  } while (!piece->lineEnds);
+  return line_;
 }
 
 void TDumpLines::Fill() {
@@ -260,8 +294,8 @@ void TDumpLines::Fill() {
     begin_ = 0;
   }
   // Reads start small and double up to the chunk size, so a short dump costs
-  // no more than it holds; the buffer grows only for a line longer than what
-  // it holds.
+  // no more than it holds. Less than a chunk is unread here, so the buffer
+  // stays under two chunks.
   readSize_ = readSize_ == 0 ? std::min(chunkSize_, kFirstRead) : std::min(chunkSize_, 2 * readSize_);
   if (buffer_.size() - end_ < readSize_) buffer_.resize(std::max(end_ + readSize_, 2 * buffer_.size()));
   char* to = buffer_.data() + end_;

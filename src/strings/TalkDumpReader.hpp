@@ -19,13 +19,13 @@ namespace trovex {
 
 // A run of consecutive entries of the dump.
 struct TDumpEntries {
-  std::uint32_t first = 0;         // the index of the first entry
-  std::string text;                // the entries' edited texts, back to back
-  std::vector<std::size_t> ends;   // where each entry's text ends in text
-  std::size_t mismatchLine = 0;    // after the entries: the one-based number of
-                                   // an identifier line naming another entry
-  std::exception_ptr error;        // after the entries: why the dump could not
-                                   // be read on (it ends early, for example)
+  std::uint32_t first = 0;        // the index of the first entry
+  std::string text;               // the entries' edited texts, back to back
+  std::vector<std::size_t> ends;  // where each entry's text ends in text
+  std::size_t mismatchLine = 0;   // after the entries: the one-based number of
+                                  // an identifier line naming another entry
+  std::exception_ptr error;       // after the entries: why the dump could not
+                                  // be read on (it ends early, for example)
 };
 
 class TDumpEntryReader {

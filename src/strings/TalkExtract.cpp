@@ -2,11 +2,11 @@
 #include "framework/FileStream.hpp"
 #include "framework/Paths.hpp"
 #include "framework/SafeOutput.hpp"
-#include "strings/ChunkedOutput.hpp"
 #include "strings/Talk.hpp"
 #include "strings/TalkDump.hpp"
 #include "strings/TalkFormat.hpp"
 #include "strings/TalkProgress.hpp"
+#include "strings/TextOut.hpp"
 
 namespace trovex {
 
@@ -21,12 +21,11 @@ void ExtractTalk(RunState& run, const std::string& path) {
 
   // The input stays open, so a dump path that is the input itself is refused.
   TSafeOutput output(dumpPath);
-  TChunkedOutput dump(output);
+  TTextOut dump(output);
   TTalkStrings strings(input, table);
   for (std::uint32_t i = 0; i < table.count; ++i) {
     if (run.StopRequested()) return;
-    AppendDumpEntry(dump.Buffer(), i, strings.String(i));
-    dump.FlushIfFull();
+    AppendDumpEntry(dump, i, TTalkStrings::TextOf(strings.StoredText(i)));
     ShowEntryProgress(run, "Extracted: ", i, table.count);
   }
 

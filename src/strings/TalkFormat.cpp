@@ -59,12 +59,26 @@ TalkTable ReadTalkTable(TStream& stream, const std::string& path) {
   return table;
 }
 
+namespace {
+
+// Where string index lies in the file and how many of its bytes the file
+// holds: a string that lies partly or wholly beyond the end of the file gives
+// the bytes that exist.
+struct StoredRange {
+  std::uint64_t start;
+  std::uint64_t length;
+};
+StoredRange StoredRangeOf(const TalkTable& table, std::uint32_t index) {
+  const std::uint64_t start = std::uint64_t{table.stringsOffset} + table.StringOffset(index);
+  if (start >= table.fileSize) return {start, 0};
+  return {start, std::min<std::uint64_t>(table.StringLength(index), table.fileSize - start)};
+}
+
+}  // namespace
+
 std::string_view TTalkStrings::Stored(std::uint32_t index) {
-  // A string that lies partly or wholly beyond the end of the file gives the
-  // bytes that exist.
-  const std::uint64_t start = std::uint64_t{table_.stringsOffset} + table_.StringOffset(index);
-  if (start >= table_.fileSize || table_.StringLength(index) == 0) return {};
-  const std::uint64_t length = std::min<std::uint64_t>(table_.StringLength(index), table_.fileSize - start);
+  const auto [start, length] = StoredRangeOf(table_, index);
+  if (length == 0) return {};
   const std::uint64_t windowEnd = windowStart_ + window_.size();
   if (start < windowStart_ || start + length > windowEnd) {
     // A string that starts inside the window or a little behind it (the
@@ -79,6 +93,12 @@ std::string_view TTalkStrings::Stored(std::uint32_t index) {
     windowStart_ = start;
   }
   return std::string_view(window_.data() + (start - windowStart_), static_cast<std::size_t>(length));
+}
+
+TSourceText TTalkStrings::StoredText(std::uint32_t index) {
+  const auto [start, length] = StoredRangeOf(table_, index);
+  if (length <= kLastReadAhead) return Stored(index);
+  return TSourceText(stream_, start, static_cast<std::size_t>(length));
 }
 
 }  // namespace trovex

@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "framework/Stream.hpp"
+#include "strings/SourceText.hpp"
 
 namespace trovex {
 
@@ -61,6 +62,11 @@ class TTalkStrings {
   // The same up to the first NUL: the string's text.
   std::string_view String(std::uint32_t index) { return TextOf(Stored(index)); }
   static std::string_view TextOf(std::string_view stored) { return stored.substr(0, stored.find('\0')); }
+  // The bytes of string index that lie inside the file, in memory when they
+  // are short, else read from the file as they are used: valid until the
+  // next call.
+  TSourceText StoredText(std::uint32_t index);
+  static TSourceText TextOf(const TSourceText& stored) { return stored.Prefix(stored.find('\0')); }
 
  private:
   static constexpr std::uint64_t kFirstReadAhead = std::uint64_t{1} << 14;

@@ -8,12 +8,12 @@
 #include "framework/FileStream.hpp"
 #include "framework/Paths.hpp"
 #include "framework/SafeOutput.hpp"
-#include "strings/ChunkedOutput.hpp"
 #include "strings/Talk.hpp"
 #include "strings/TalkDump.hpp"
 #include "strings/TalkDumpReader.hpp"
 #include "strings/TalkFormat.hpp"
 #include "strings/TalkProgress.hpp"
+#include "strings/TextOut.hpp"
 
 namespace trovex {
 
@@ -39,8 +39,12 @@ std::optional<std::string> DumpPathOf(const TStringList& lines, std::size_t inde
 class TRebuild {
  public:
   TRebuild(RunState& run, TalkTable& table, TStream& source, TStream& dump, const std::string& dumpPath,
-           TChunkedOutput& strings)
-      : run_(run), table_(table), source_(source, table), entries_(dump, dumpPath, table.count), dumpPath_(dumpPath),
+           TTextOut& strings)
+      : run_(run),
+        table_(table),
+        source_(source, table),
+        entries_(dump, dumpPath, table.count),
+        dumpPath_(dumpPath),
         strings_(strings) {}
 
   // False when the rebuild was abandoned: an identifier mismatch (shown
@@ -54,7 +58,6 @@ class TRebuild {
         const auto index = static_cast<std::uint32_t>(entries.first + k);
         StoreEntry(index, std::string_view(entries.text).substr(start, entries.ends[k] - start));
         start = entries.ends[k];
-        strings_.FlushIfFull();
         ShowEntryProgress(run_, "Inserted: ", index, table_.count);
       }
       if (entries.mismatchLine != 0) {
@@ -73,19 +76,13 @@ class TRebuild {
   // CR LF, else LF) and its masked tokens (if it may hold any) restored.
   void StoreEntry(std::uint32_t index, std::string_view edited) {
     const std::uint64_t offset = strings_.Size();
-    std::string& out = strings_.Buffer();
-    const std::string_view stored = source_.Stored(index);
-    const std::string_view source = TTalkStrings::TextOf(stored);
+    const TSourceText stored = source_.StoredText(index);
+    const TSourceText source = TTalkStrings::TextOf(stored);
     TokenCounts tokens;
     if (DumpShows(edited, source)) {
-      out.append(stored);
+      stored.AppendTo(strings_);
     } else {
-      if (BreaksWithCrLf(source)) edited = WithCrLf(edited);
-      if (MayHoldTokens(edited)) {
-        tokens = AppendRestored(out, edited, source);
-      } else {
-        out.append(edited);
-      }
+      tokens = AppendRestored(strings_, edited, source, BreaksWithCrLf(source));
     }
     const std::uint64_t length = strings_.Size() - offset;
     if (strings_.Size() > std::numeric_limits<std::uint32_t>::max()) {
@@ -101,22 +98,12 @@ class TRebuild {
     }
   }
 
-  std::string_view WithCrLf(std::string_view edited) {
-    crlf_.clear();
-    for (const char c : edited) {
-      if (c == '\n') crlf_ += '\r';
-      crlf_ += c;
-    }
-    return crlf_;
-  }
-
   RunState& run_;
   TalkTable& table_;
   TTalkStrings source_;
-  std::string crlf_;  // an edited text with CR LF breaks
   TDumpEntryReader entries_;
   const std::string& dumpPath_;
-  TChunkedOutput& strings_;
+  TTextOut& strings_;
 };
 
 }  // namespace
@@ -140,7 +127,7 @@ std::size_t InsertTalk(RunState& run, const std::string& targetPath, std::size_t
   // The string data goes behind the place of the header and the entry
   // table, which are written last, once every entry's offset is known.
   output.SetPosition(table.stringsOffset);
-  TChunkedOutput strings(output);
+  TTextOut strings(output);
   if (!TRebuild(run, table, *run.SourceArchive, dump, *dumpPath, strings).Run()) return startIndex + 1;
   strings.Flush();
   output.SetPosition(0);

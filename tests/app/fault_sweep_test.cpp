@@ -13,6 +13,7 @@
 
 #include "app/MainForm.hpp"
 #include "builders/BiffBuilder.hpp"
+#include "builders/ImageBuilder.hpp"
 #include "builders/KeyBuilder.hpp"
 #include "builders/TalkBuilder.hpp"
 #include "framework/Errors.hpp"
@@ -143,6 +144,12 @@ std::string SmallArchive() {
   for (std::uint32_t i = 0; i < 6; ++i) items.push_back({4, build::MakeWavc(200 + 50 * i, i)});
   items.push_back({1, build::MakeBitmap(8, 8, 9)});
   items.push_back({4, build::MakeRiffWave(300, 10)});
+  // Image items are converted into several files each: a BAM of three frames
+  // and a compressed MOS.
+  build::BamShape bam;
+  bam.frames = {{6, 5}, {3, 4, false}, {7, 2}};
+  items.push_back({1000, build::MakeBam(bam)});
+  items.push_back({1004, build::CompressItem("MOSCV1  ", build::MakeMos(70, 20, 64, 11))});
   return build::MakeBiff(items);
 }
 

@@ -60,6 +60,58 @@ TEST(TalkDumpLines, SplitsAtEveryBreakKindAndStopsAtNul) {
   }
 }
 
+// A line longer than the chunk comes in pieces that join to it, each no
+// longer than needed; Next still gives it whole, and short lines stay whole.
+TEST(TalkDumpLines, LongLinesComeInPiecesThatJoinBack) {
+  build::Random random(3);
+  std::string longLine;
+  while (longLine.size() < 20000) longLine += build::RandomTalkString(random, 50);
+  std::erase_if(longLine, [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
+  const std::string text = "[00000001]\r\n" + longLine + "\r\n[########]\r\n" + longLine;
+  for (const std::size_t chunk : {std::size_t{1}, std::size_t{4096}, std::size_t{5000}, std::size_t{1} << 20}) {
+    TMemoryStream stream(std::vector<unsigned char>(text.begin(), text.end()));
+    TDumpLines lines(stream, chunk);
+    std::vector<std::string> joined(1);
+    std::size_t pieces = 0;
+    while (const auto piece = lines.NextPiece()) {
+      joined.back() += piece->text;
+      ++pieces;
+      if (piece->lineEnds) joined.emplace_back();
+    }
+    joined.pop_back();
+    EXPECT_EQ(joined, (std::vector<std::string>{"[00000001]", longLine, "[########]", longLine})) << chunk;
+    EXPECT_EQ(pieces > 4, chunk < longLine.size()) << chunk;
+    EXPECT_EQ(lines.LineNumber(), 4u);
+    EXPECT_EQ(Lines(text, chunk), (std::vector<std::string>{"[00000001]", longLine, "[########]", longLine}));
+  }
+}
+
+// Text read from a stream a window at a time finds, compares and copies
+// across window borders exactly as the same text in memory.
+TEST(TalkSourceText, WindowedTextActsAsTheTextInMemory) {
+  const std::size_t window = std::size_t{1} << 20;
+  std::string bytes(3 * window + 77, 'a');
+  for (const std::size_t at : {window - 1, window, 2 * window + 5}) bytes[at] = '<';
+  for (const std::size_t at : {std::size_t{3}, window + 1, 3 * window + 70}) bytes[at] = '>';
+  const std::string file = "head" + bytes + "tail";
+  TMemoryStream stream(std::vector<unsigned char>(file.begin(), file.end()));
+  const TSourceText windowed(stream, 4, bytes.size());
+  const std::string_view memory(bytes);
+  for (const char c : {'<', '>', 'b'}) {
+    for (std::size_t from = 0; from < bytes.size(); from += window / 3)
+      EXPECT_EQ(windowed.find(c, from), memory.find(c, from));
+    EXPECT_EQ(windowed.rfind(c), memory.rfind(c));
+  }
+  EXPECT_TRUE(windowed.StartsWith(window - 3, memory.substr(window - 3, 2 * window)));
+  EXPECT_FALSE(windowed.StartsWith(window - 3, "aa<>"));
+  EXPECT_FALSE(windowed.StartsWith(bytes.size() - 1, "aa"));
+  std::string copied;
+  TTextOut out(copied);
+  windowed.Prefix(2 * window + 9).AppendTo(out, window - 2, window + 4);
+  EXPECT_EQ(copied, memory.substr(window - 2, window + 4));
+  EXPECT_EQ(windowed.Prefix(window + 2).rfind('<'), window);
+}
+
 struct Restoring {
   const char* edited;
   const char* source;
@@ -78,7 +130,7 @@ TEST(TalkTokenRestoring, ReplacesMaskedTokensInOrder) {
       {"a <* b", "<A>", "a <* b", 0, 0},  // no ">": stored unchanged
       {"<***>c>", "<a<b>c>", "<a<b>c>", 1, 1},
       {"<> <*> x<y> <*", "<> <Q> <R", "<> <Q> x<y> <R", 2, 2},  // "<>" is no token
-      {"5 <**", "5 < 6", "5 < 6", 1, 1},                         // an unclosed token comes back whole
+      {"5 <**", "5 < 6", "5 < 6", 1, 1},                        // an unclosed token comes back whole
       {"Hi <*>, 5 <***", "<A>, 5 < 6", "Hi <A>, 5 < 6", 2, 2},
       {"5 <", "5 <", "5 <", 0, 0},
   };
@@ -89,6 +141,15 @@ TEST(TalkTokenRestoring, ReplacesMaskedTokensInOrder) {
     EXPECT_EQ(counts.masked, c.masked) << c.edited;
     EXPECT_EQ(counts.source, c.tokens) << c.edited;
   }
+}
+
+// A source with CR LF breaks gets its edited lines back with CR LF; its
+// tokens come back as they stand, a bare LF inside one included.
+TEST(TalkTokenRestoring, GivesEditedBreaksAsCrLfButLeavesTokensAlone) {
+  std::string out;
+  TTextOut to(out);
+  AppendRestored(to, "a\n<****>\n\nb <**", TSourceText("x\r\n<T\nU>\r\n\r\ny <Z"), true);
+  EXPECT_EQ(out, "a\r\n<T\nU>\r\n\r\nb <Z");
 }
 
 }  // namespace

@@ -172,6 +172,36 @@ TEST_F(TalkTest, UntouchedRoundTripGivesTheSourceBack) {
   EXPECT_EQ(run.JobLog.Count(), 1u);  // the extraction's line only
 }
 
+// Strings of megabytes are compared, masked and copied a window at a time:
+// tokens, breaks and a NUL across window borders come back exactly, and an
+// edit to one of them changes only that string.
+TEST_F(TalkTest, StringsOfMegabytesRoundTripAndTakeEdits) {
+  const std::size_t block = std::size_t{1} << 20;  // the reading window
+  std::string tokens(2 * block + 300, 'x');
+  tokens.replace(block - 3, 8, "<NAME>ab");
+  tokens.replace(2 * block - 1, 4, "<A>.");
+  tokens.replace(tokens.size() - 10, 3, "< 6");  // an unclosed last token
+  std::string lines = std::string(block - 1, 'y') + "\r\n" + std::string(block, 'z') + "\r\n\r\nend";
+  std::string nul = std::string(block + 5, 'n') + '\0' + std::string(block, 'm');
+  const std::string source = MakeTalkTable(std::vector<std::string>{"short", tokens, lines, nul, "last"});
+  const std::string sourcePath = Source(source);
+  const std::string dump = Extract(source);
+  window.results.clear();
+  Insert(sourcePath, dump);
+  EXPECT_EQ(Rebuilt(), source);
+
+  std::string edited = dump;
+  edited.replace(edited.find("<****>ab"), 8, "<****>AB");
+  edited.replace(edited.find("yyyy"), 4, "Y\r\nY");
+  Insert(sourcePath, edited);
+  const Table after = ParseTable(Rebuilt());
+  std::string tokensEdited = tokens;
+  tokensEdited.replace(block + 3, 2, "AB");
+  std::string linesEdited = lines;
+  linesEdited.replace(0, 4, "Y\r\nY");
+  EXPECT_EQ(after.strings, (std::vector<std::string>{"short", tokensEdited, linesEdited, nul, "last"}));
+}
+
 // One paragraph of a CR LF description translated: only that string changes,
 // and it keeps its blank lines and CR LF breaks.
 TEST_F(TalkTest, TranslatedParagraphKeepsBlankLinesAndBreakStyle) {
@@ -188,8 +218,9 @@ TEST_F(TalkTest, TranslatedParagraphKeepsBlankLinesAndBreakStyle) {
   const Table before = ParseTable(source);
   const Table after = ParseTable(Rebuilt());
   for (std::size_t i = 0; i < strings.size(); ++i) {
-    EXPECT_EQ(after.strings[i], i == 5 ? "First paragraph.\r\n\r\nZweiter <NAME>, Zeile eins.\r\nLine two.\r\n\r\nThird."
-                                       : before.strings[i])
+    EXPECT_EQ(after.strings[i], i == 5
+                                    ? "First paragraph.\r\n\r\nZweiter <NAME>, Zeile eins.\r\nLine two.\r\n\r\nThird."
+                                    : before.strings[i])
         << i;
   }
 }

@@ -17,6 +17,8 @@ int MakeBiffReal(const std::vector<std::string>& args);
 int MakeBiffImages(const std::vector<std::string>& args);
 // talk OUT ENTRIES STRING_BYTES: a string table of ENTRIES strings.
 int MakeTalk(const std::vector<std::string>& args);
+// talk-line OUT MIB: a string table whose middle string is one MIB MiB line.
+int MakeTalkLine(const std::vector<std::string>& args);
 // mve OUT TOTAL_MIB: a movie with a 16-bit stereo compressed sound track.
 int MakeMovie(const std::vector<std::string>& args);
 

@@ -25,4 +25,24 @@ int MakeTalk(const std::vector<std::string>& args) {
   return 0;
 }
 
+// talk-line OUT MIB: three strings, the middle one MIB MiB on a single line
+// of words and tokens.
+int MakeTalkLine(const std::vector<std::string>& args) {
+  if (args.size() != 2) {
+    std::fprintf(stderr, "usage: trovex-benchdata talk-line OUT MIB\n");
+    return 2;
+  }
+  const std::size_t bytes = std::stoul(args[1]) << 20;
+  build::Random random(11);
+  std::string piece;
+  while (piece.size() < 4096) piece += build::RandomTalkString(random, 200);
+  std::erase_if(piece, [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
+  std::string line;
+  line.reserve(bytes + piece.size());
+  while (line.size() < bytes) line += piece;
+  line.resize(bytes);
+  WriteWholeFile(args[0], build::MakeTalkTable(std::vector<std::string>{"before", line, "after"}));
+  return 0;
+}
+
 }  // namespace trovex::benchdata

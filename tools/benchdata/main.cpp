@@ -18,6 +18,7 @@ constexpr Maker kMakers[] = {
     {"biff-sounds", trovex::benchdata::MakeBiffSounds},
     {"biff-real", trovex::benchdata::MakeBiffReal},
     {"talk", trovex::benchdata::MakeTalk},
+    {"talk-line", trovex::benchdata::MakeTalkLine},
     {"mve", trovex::benchdata::MakeMovie},
     {"biff-images", trovex::benchdata::MakeBiffImages},
 };
@@ -37,6 +38,6 @@ int main(int argc, char** argv) {
       }
     }
   }
-  std::fprintf(stderr, "usage: trovex-benchdata biff-sounds|biff-real|talk|mve|biff-images OUT ARGS...\n");
+  std::fprintf(stderr, "usage: trovex-benchdata biff-sounds|biff-real|talk|talk-line|mve|biff-images OUT ARGS...\n");
   return 2;
 }
