@@ -64,8 +64,21 @@ class TBitmap {
   // Sets a pixel of a 24-bit bitmap.
   void SetColor(std::uint32_t x, std::uint32_t y, TColor color);
 
+  // What the BMP file it was read from held: its bits per pixel (1, 4, 8,
+  // 16, 24 or 32) and the colour table entries it stored. A bitmap made in
+  // memory reports 0 for both. Editors re-save 8-bit images at other depths
+  // and with other tables, so callers decide by these, not by Format().
+  unsigned FileBitsPerPixel() const { return fileBits_; }
+  unsigned FileColorCount() const { return fileColors_; }
+  void SetFileFormat(unsigned bitsPerPixel, unsigned colorCount) {
+    fileBits_ = bitsPerPixel;
+    fileColors_ = colorCount;
+  }
+
  private:
   PixelFormat format_ = PixelFormat::pf8bit;
+  unsigned fileBits_ = 0;
+  unsigned fileColors_ = 0;
   std::uint32_t width_ = 0;
   std::uint32_t height_ = 0;
   TColorTable palette_{};

@@ -38,7 +38,8 @@ class BmpReader {
     const PixelFormat format = layout.bits <= 8 ? PixelFormat::pf8bit : PixelFormat::pf24bit;
     CheckPixelBytes(layout);
     TBitmap bitmap(format, layout.width, layout.height);
-    if (layout.bits <= 8) ReadColorTable(layout, bitmap.Palette());
+    const unsigned colors = layout.bits <= 8 ? ReadColorTable(layout, bitmap.Palette()) : 0;
+    bitmap.SetFileFormat(layout.bits, colors);
     if (layout.compression == biRle8 || layout.compression == biRle4) {
       DecodeRle(layout, bitmap);
     } else {
@@ -132,17 +133,20 @@ class BmpReader {
     }
   }
 
-  void ReadColorTable(const BmpLayout& layout, TColorTable& table) const {
+  // Returns the count of entries the file holds.
+  unsigned ReadColorTable(const BmpLayout& layout, TColorTable& table) const {
     const std::size_t entrySize = infoSize_ == kCoreHeaderSize ? 3 : 4;
     const std::uint32_t full = 1u << layout.bits;
     const std::uint32_t count = colorsUsed_ == 0 ? full : std::min(colorsUsed_, full);
     const std::size_t start = kFileHeaderSize + infoSize_;
     // Files that leave the table short hold as many entries as fit before the pixels.
     const std::size_t room = layout.pixelOffset > start ? (layout.pixelOffset - start) / entrySize : 0;
-    for (std::uint32_t i = 0; i < count && i < room; ++i) {
+    const std::uint32_t held = static_cast<std::uint32_t>(std::min<std::size_t>(count, room));
+    for (std::uint32_t i = 0; i < held; ++i) {
       const unsigned char* p = data_ + start + i * entrySize;
       table[i] = MakeColor(p[2], p[1], p[0]);
     }
+    return held;
   }
 
   static std::uint32_t RowOf(const BmpLayout& layout, std::uint32_t stored) {

@@ -62,15 +62,16 @@ TEST(BitmapFile, ReadsWhatImageMagickWrites) {
     std::uint32_t colours;
     std::vector<std::string> options;
     PixelFormat format;
+    unsigned bits;
   };
   const Case cases[] = {
-      {"1-bit", 2, {"-type", "Palette", "BMP3:"}, PixelFormat::pf8bit},
-      {"4-bit", 12, {"-type", "Palette", "BMP3:"}, PixelFormat::pf8bit},
-      {"8-bit", 60, {"-type", "Palette", "BMP3:"}, PixelFormat::pf8bit},
-      {"8-bit RLE", 60, {"-type", "Palette", "-compress", "RLE", "BMP3:"}, PixelFormat::pf8bit},
-      {"24-bit", 300, {"-type", "TrueColor", "BMP3:"}, PixelFormat::pf24bit},
-      {"32-bit", 300, {"-alpha", "on", "BMP:"}, PixelFormat::pf24bit},
-      {"16-bit fields", 2, {"-define", "bmp:subtype=RGB565", "BMP:"}, PixelFormat::pf24bit},
+      {"1-bit", 2, {"-type", "Palette", "BMP3:"}, PixelFormat::pf8bit, 1},
+      {"4-bit", 12, {"-type", "Palette", "BMP3:"}, PixelFormat::pf8bit, 4},
+      {"8-bit", 60, {"-type", "Palette", "BMP3:"}, PixelFormat::pf8bit, 8},
+      {"8-bit RLE", 60, {"-type", "Palette", "-compress", "RLE", "BMP3:"}, PixelFormat::pf8bit, 8},
+      {"24-bit", 300, {"-type", "TrueColor", "BMP3:"}, PixelFormat::pf24bit, 24},
+      {"32-bit", 300, {"-alpha", "on", "BMP:"}, PixelFormat::pf24bit, 32},
+      {"16-bit fields", 2, {"-define", "bmp:subtype=RGB565", "BMP:"}, PixelFormat::pf24bit, 16},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -82,6 +83,8 @@ TEST(BitmapFile, ReadsWhatImageMagickWrites) {
     ASSERT_TRUE(test::Convert(args));
     const TBitmap loaded = LoadBitmapFile(dir / "converted.bmp");
     EXPECT_EQ(loaded.Format(), c.format);
+    EXPECT_EQ(loaded.FileBitsPerPixel(), c.bits);
+    EXPECT_EQ(loaded.FileColorCount() == 0, c.bits > 8);
     ExpectSamePixels(original, loaded);
   }
 }
@@ -95,6 +98,8 @@ TEST(BitmapFile, ReadsTopDownRowsAndRle4) {
   // Rows stored bottom-up (4, 5, 6 first) become top-down when the height is negated.
   StoreU32(&file.at(22), static_cast<std::uint32_t>(-2));
   const TBitmap topDown = DecodeBitmap(file.data(), file.size());
+  EXPECT_EQ(topDown.FileBitsPerPixel(), 8u);
+  EXPECT_EQ(topDown.FileColorCount(), 256u);
   EXPECT_EQ(topDown.Pixels(), (std::vector<unsigned char>{4, 5, 6, 1, 2, 3}));
 
   std::string rle = "BM";
