@@ -63,7 +63,7 @@ Replacement TreatSound(const TreatmentInput& input) {
 }
 
 // The named file, a plain BAM, stored whole as a "BAMCV1  " item, unless the
-// entry already holds it in compressed form.
+// entry already holds it, in compressed form or as it is.
 Replacement TreatCompressFile(const TreatmentInput& input) {
   if (!PathExists(input.path)) return {};
   TFileStream file(input.path, FileMode::OpenRead);
@@ -71,7 +71,10 @@ Replacement TreatCompressFile(const TreatmentInput& input) {
   if (size > static_cast<std::int64_t>(UINT32_MAX)) {
     throw EFormatError("Cannot insert " + input.path + ": a compressed item holds at most 4 GiB");
   }
-  if (StoredItemHolds(input.archive, input.entry, file, static_cast<std::uint64_t>(size))) return {Outcome::Unchanged};
+  if (StoredItemHolds(input.archive, input.entry, file, static_cast<std::uint64_t>(size)) ||
+      FileHolds(file, input.archive, input.entry.dataOffset, input.entry.dataSize)) {
+    return {Outcome::Unchanged};
+  }
   file.SetPosition(0);
   TStream& out = input.scratch.Stream();
   const auto start = static_cast<std::uint64_t>(out.Position());
@@ -182,7 +185,12 @@ bool StoredItemHolds(TFileStream& archive, const BiffFileEntry& entry, TStream& 
   constexpr std::uint32_t kItemHeaderSize = 12;
   if (entry.dataSize < kItemHeaderSize) return false;
   archive.SetPosition(entry.dataOffset);
-  if (ReadCompressedItemHeader(archive).uncompressedLength != size) return false;
+  const CompressedItemHeader header = ReadCompressedItemHeader(archive);
+  const auto signedAs = [&header](const char* signature) {
+    return std::memcmp(header.signature, signature, sizeof header.signature) == 0;
+  };
+  if (!signedAs(kCompressedBamSignature) && !signedAs(kCompressedMosSignature)) return false;
+  if (header.uncompressedLength != size) return false;
   try {
     TDecompressionStream stored(archive);
     return SameBytes(content, size, [&](unsigned char* to, std::uint64_t, std::size_t chunk) {

@@ -7,6 +7,7 @@
 #include "archive/BiffInsert.hpp"
 #include "builders/BiffBuilder.hpp"
 #include "builders/Bytes.hpp"
+#include "builders/ImageBuilder.hpp"
 #include "compress/Zlib.hpp"
 #include "framework/Errors.hpp"
 #include "framework/FaultInjection.hpp"
@@ -301,6 +302,23 @@ TEST_F(BiffInsertTest, FontIsStoredAsCompressedBam) {
   const auto plain = DecompressBuf(item.data() + 12, item.size() - 12);
   EXPECT_EQ(std::string(plain.begin(), plain.end()), bam);
   EXPECT_EQ(entries[1].data, "x");
+}
+
+// A plain BAM stored as it is, named unchanged by a FONT line, keeps its
+// bytes: the archive comes back as an exact copy. A stored item that merely
+// carries a compressed item's layout under another signature is not one.
+TEST_F(BiffInsertTest, PlainBamUnderAFontLineIsKeptWhenUnchanged) {
+  build::BamShape shape;
+  shape.frames = {{6, 5}, {3, 4, false}};
+  const std::string bam = build::MakeBam(shape);
+  const std::string source = build::MakeBiff({{rtBam, bam}, {rtSound, "x"}});
+  Insert(source, {TargetLine("FONT", 0, Edited("font.bam", bam))});
+  EXPECT_TRUE(test::ReadFileBytes(targetPath) == source);
+
+  std::string foreign = build::CompressItem("BAMCV1  ", bam);
+  foreign.replace(0, 8, "XAMCV1  ");
+  Insert(build::MakeBiff({{rtBam, foreign}, {rtSound, "x"}}), {TargetLine("FONT", 0, Edited("font.bam", bam))});
+  EXPECT_EQ(ReadRebuilt(test::ReadFileBytes(targetPath))[0].data.substr(0, 8), "BAMCV1  ");
 }
 
 TEST_F(BiffInsertTest, CompressedSourceIsPassedOver) {
