@@ -14,7 +14,7 @@ constexpr std::uint32_t kFullPaletteBytes = 1024;
 // Two stored bytes encode at most a run of 256 pixels.
 constexpr std::uint64_t kMostPixelsPerByte = 128;
 
-TColorTable ReadPalette(const unsigned char* bam, std::size_t size, const BamLayout& layout) {
+TColorTable ReadPalette(const unsigned char* bam, std::size_t size, BamLayout& layout) {
   std::uint64_t length = std::uint64_t{layout.lookupOffset} - layout.paletteOffset;
   if (layout.lookupOffset < layout.paletteOffset || length < 4 || length > kFullPaletteBytes) {
     length = kFullPaletteBytes;
@@ -24,6 +24,7 @@ TColorTable ReadPalette(const unsigned char* bam, std::size_t size, const BamLay
   }
   TMemoryStream quads(std::vector<unsigned char>(bam + layout.paletteOffset, bam + layout.paletteOffset + length));
   const int count = PaletteQuadsToTriples(quads);
+  layout.paletteCount = static_cast<unsigned>(count);
   return PaletteFromTriples(count, quads);
 }
 

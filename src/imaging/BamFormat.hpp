@@ -33,6 +33,8 @@ struct BamLayout {
   std::vector<BamFrame> frames;
   // The stored palette, red, green, blue per entry, as many entries as stored.
   TColorTable palette{};
+  // How many entries of palette the file stores; those beyond read as black.
+  unsigned paletteCount = 0;
 };
 
 // Reads the header, the frame table and the palette, and checks that every

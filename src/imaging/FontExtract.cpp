@@ -36,16 +36,25 @@ TBitmap DrawGlyphSheet(const std::vector<unsigned char>& font, const BamLayout& 
   }
   TBitmap sheet(PixelFormat::pf8bit, size.width, static_cast<std::uint32_t>(height));
   sheet.Palette() = layout.palette;
-  const auto black = static_cast<unsigned char>(NearestColorIndex(layout.palette, MakeColor(0, 0, 0)));
-  const auto white = static_cast<unsigned char>(NearestColorIndex(layout.palette, MakeColor(255, 255, 255)));
-  const auto grey = static_cast<unsigned char>(NearestColorIndex(layout.palette, MakeColor(128, 128, 128)));
-  std::fill(sheet.Pixels().begin(), sheet.Pixels().end(), black);
+  // Colours land on stored entries only: the game has no colour for the
+  // others, and the background ends up in the glyphs that insertion adds.
+  // The separators, in the marker column that no glyph takes, must be black
+  // itself; a short palette without black has it among the entries beyond.
+  const auto nearest = [&layout](TColor colour) {
+    return static_cast<unsigned char>(NearestColorIndex(layout.palette, colour, layout.paletteCount));
+  };
+  const unsigned char background = nearest(MakeColor(0, 0, 0));
+  const auto separator = static_cast<unsigned char>(NearestColorIndex(layout.palette, MakeColor(0, 0, 0)));
+  const unsigned char white = nearest(MakeColor(255, 255, 255));
+  const unsigned char grey = nearest(MakeColor(128, 128, 128));
+  std::fill(sheet.Pixels().begin(), sheet.Pixels().end(), background);
   for (std::size_t f = 0; f < layout.frames.size(); ++f) {
     const BamFrame& frame = layout.frames[f];
     const std::uint32_t top = static_cast<std::uint32_t>(f) * band;
     const std::uint32_t v = (band - 1 - frame.height) / 2;
     const DecodedFrame decoded = DecodeBamFrame(font.data(), font.size(), layout, frame);
     for (std::uint32_t y = top; y + 1 < top + band; ++y) sheet.Row(y)[0] = white;
+    sheet.Row(top + band - 1)[0] = separator;
     for (std::uint32_t r = 0; r < frame.height; ++r) {
       const unsigned char* pixels = decoded.pixels.data() + std::size_t{r} * frame.width;
       std::copy(pixels, pixels + frame.width, sheet.Row(top + v + r) + 1);

@@ -1,5 +1,7 @@
 #include "imaging/FontFile.hpp"
 
+#include <algorithm>
+
 #include "framework/FileStream.hpp"
 
 namespace trovex {
@@ -30,6 +32,56 @@ BamLayout ReadFontLayout(const std::vector<unsigned char>& font, const std::stri
   } catch (const EFormatError& error) {
     throw InvalidFont(path, error.what());
   }
+}
+
+std::uint32_t LookupEntryCount(const std::vector<unsigned char>& font, const BamLayout& layout) {
+  constexpr std::size_t kCycleEntrySize = 4;
+  const std::size_t cycles = font[10];
+  const std::uint64_t start = std::uint64_t{layout.frameTableOffset} + std::uint64_t{layout.frameCount} * kBamFrameEntrySize;
+  if (start + cycles * kCycleEntrySize > font.size()) throw EFormatError("cycle table beyond end of file");
+  std::uint32_t entries = 0;
+  for (std::size_t c = 0; c < cycles; ++c) {
+    const unsigned char* cycle = font.data() + start + c * kCycleEntrySize;
+    entries = std::max<std::uint32_t>(entries, std::uint32_t{LoadU16(cycle + 2)} + LoadU16(cycle));
+  }
+  return entries;
+}
+
+std::uint16_t LookupEntry(const std::vector<unsigned char>& font, const BamLayout& layout, std::size_t i) {
+  return LoadU16(font.data() + layout.lookupOffset + 2 * i);
+}
+
+namespace {
+
+// The first offset behind the tables and the data of frames 0 to 190.
+std::uint64_t ShippedEnd(const std::vector<unsigned char>& font, const BamLayout& layout) {
+  std::uint64_t end = std::uint64_t{layout.lookupOffset} + 2 * kLookupEntries;
+  end = std::max<std::uint64_t>(end, std::uint64_t{layout.paletteOffset} + 4 * layout.paletteCount);
+  const std::uint64_t cycles = font[10];
+  end = std::max<std::uint64_t>(end, kBamHeaderSize + std::uint64_t{layout.frameCount} * kBamFrameEntrySize + 4 * cycles);
+  for (std::size_t j = 0; j < kShippedFrames; ++j) {
+    const BamFrame& frame = layout.frames[j];
+    if (frame.width == 0 || frame.height == 0) continue;
+    const DecodedFrame decoded = DecodeBamFrame(font.data(), font.size(), layout, frame);
+    end = std::max<std::uint64_t>(end, std::uint64_t{frame.dataOffset} + decoded.storedBytes);
+  }
+  return end;
+}
+
+}  // namespace
+
+bool ExtendedByInsertion(const std::vector<unsigned char>& font, const BamLayout& layout) {
+  if (layout.frameCount != kExtendedFrames || layout.frameTableOffset != kBamHeaderSize) return false;
+  if (std::uint64_t{layout.lookupOffset} + 2 * kLookupEntries > font.size()) return false;
+  std::uint64_t next = layout.frames[kShippedFrames].dataOffset;
+  if (next < ShippedEnd(font, layout)) return false;
+  for (std::size_t j = kShippedFrames; j < kExtendedFrames; ++j) {
+    const BamFrame& frame = layout.frames[j];
+    if (!frame.uncompressed || frame.dataOffset != next) return false;
+    if (LookupEntry(font, layout, j + 1) != j) return false;
+    next += std::uint64_t{frame.width} * frame.height;
+  }
+  return next == font.size();
 }
 
 }  // namespace trovex

@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <optional>
 
 #include "framework/BitmapFile.hpp"
@@ -6,32 +5,15 @@
 #include "framework/SafeOutput.hpp"
 #include "imaging/Font.hpp"
 #include "imaging/FontFile.hpp"
+#include "imaging/FontGlyphs.hpp"
 #include "imaging/GlyphBoxes.hpp"
 
 namespace trovex {
 
 namespace {
 
-constexpr std::size_t kNewGlyphs = 64;
-constexpr std::size_t kFirstReplacedEntry = 192;  // of the frame lookup table
-constexpr std::size_t kLookupEntries = 256;
-constexpr std::uint16_t kShippedFrames = 191;
-constexpr std::uint16_t kExtendedFrames = kShippedFrames + kNewGlyphs;
 constexpr std::size_t kTableGrowth = kNewGlyphs * kBamFrameEntrySize;
 constexpr std::string_view kTargetPrefix = "#Target: ";
-
-// A sheet that cannot give 64 glyphs: why, for the Results line.
-std::optional<std::string> SheetFault(const TBitmap& sheet, const std::vector<GlyphBox>& boxes) {
-  if (sheet.Format() != PixelFormat::pf8bit) return "the glyph sheet is not an 8-bit palette bitmap";
-  if (boxes.size() < kNewGlyphs) return Format("the glyph sheet holds %zu glyph bands, 64 are needed", boxes.size());
-  for (std::size_t k = 0; k < kNewGlyphs; ++k) {
-    if (boxes[k].left > boxes[k].right || boxes[k].top > boxes[k].bottom) {
-      return Format("band %zu of the glyph sheet holds no glyph pixels", k + 1);
-    }
-  }
-  if (sheet.Width() > UINT16_MAX || sheet.Height() > UINT16_MAX) return "the glyph sheet is larger than a frame can be";
-  return std::nullopt;
-}
 
 // The font's bytes with room for 64 more frame entries behind its frame table,
 // every offset behind the table moved along, and lookup entries 192 to 255
@@ -62,57 +44,52 @@ std::uint16_t ExtendFont(std::vector<unsigned char>& font, const BamLayout& layo
 
 // An extended font loses the glyph data that the earlier insertion appended,
 // from frame 191's data on; its lookup table stays. Returns 191.
-std::uint16_t CutExtendedFont(std::vector<unsigned char>& font, const BamLayout& layout, const std::string& path) {
-  const std::uint32_t cut = layout.frames[kShippedFrames].dataOffset;
-  for (std::size_t j = 0; j < kShippedFrames; ++j) {
-    const BamFrame& frame = layout.frames[j];
-    if (frame.width != 0 && frame.height != 0 && frame.dataOffset >= cut) {
-      throw InvalidFont(path, Format("frame %zu's data lie behind the added glyphs", j));
-    }
-  }
-  if (cut < layout.lookupOffset + 2 * kLookupEntries || cut > font.size()) {
-    throw InvalidFont(path, "its added glyphs do not start behind its tables");
-  }
-  font.resize(cut);
+std::uint16_t CutExtendedFont(std::vector<unsigned char>& font, const BamLayout& layout) {
+  font.resize(layout.frames[kShippedFrames].dataOffset);
   return kShippedFrames;
 }
 
-// Glyph k's frame: its box and one column to the right (background where
-// that column lies outside the sheet), the baseline as centre y.
 void AppendGlyph(std::vector<unsigned char>& font, const BamLayout& layout, std::size_t frameIndex,
-                 const TBitmap& sheet, const GlyphBox& box) {
-  const auto width = static_cast<std::uint16_t>(box.right - box.left + 2);
-  const auto height = static_cast<std::uint16_t>(box.bottom - box.top + 1);
-  const unsigned char background = sheet.Width() > 1 ? sheet.Row(0)[1] : 0;
-  if (font.size() + std::size_t{width} * height > ~kUncompressedFlag) throw EFormatError("font would exceed 2 GiB");
-  const BamFrame frame{width, height, 0, 0, static_cast<std::uint32_t>(font.size()), true};
-  for (std::uint16_t r = 0; r < height; ++r) {
-    const unsigned char* row = sheet.Row(static_cast<std::uint32_t>(box.top) + r);
-    for (std::uint32_t x = static_cast<std::uint32_t>(box.left); x < static_cast<std::uint32_t>(box.left) + width;
-         ++x) {
-      font.push_back(x < sheet.Width() ? row[x] : background);
-    }
-  }
+                 const GlyphFrame& glyph) {
+  if (font.size() + glyph.pixels.size() > ~kUncompressedFlag) throw EFormatError("font would exceed 2 GiB");
+  const BamFrame frame{glyph.width, glyph.height, 0, 0, static_cast<std::uint32_t>(font.size()), true};
+  font.insert(font.end(), glyph.pixels.begin(), glyph.pixels.end());
   StoreBamFrame(font.data(), layout, frameIndex, frame);
   unsigned char* entry = font.data() + kBamHeaderSize + frameIndex * kBamFrameEntrySize;
-  StoreU16(entry + 4, static_cast<std::uint16_t>((width + 1) / 2 * 2));
-  StoreU16(entry + 6, static_cast<std::uint16_t>(box.baseline));
+  StoreU16(entry + 4, glyph.centreX);
+  StoreU16(entry + 6, glyph.centreY);
 }
 
-// The font's new bytes with the sheet's first 64 glyphs as its new frames.
-std::vector<unsigned char> AddGlyphs(std::vector<unsigned char> font, const BamLayout& layout, const TBitmap& sheet,
-                                     const std::vector<GlyphBox>& boxes, const std::string& path) {
+// The font's new bytes with the glyphs as its new frames.
+std::vector<unsigned char> AddGlyphs(std::vector<unsigned char> font, const BamLayout& layout,
+                                     const std::vector<GlyphFrame>& glyphs, const std::string& path) {
   const bool extended = layout.frameCount == kExtendedFrames;
-  const std::uint16_t first = extended ? CutExtendedFont(font, layout, path) : ExtendFont(font, layout, path);
-  for (std::size_t k = 0; k < kNewGlyphs; ++k) AppendGlyph(font, layout, first + k, sheet, boxes[k]);
+  const std::uint16_t first = extended ? CutExtendedFont(font, layout) : ExtendFont(font, layout, path);
+  for (std::size_t k = 0; k < kNewGlyphs; ++k) AppendGlyph(font, layout, first + k, glyphs[k]);
   return font;
 }
 
-void CheckInsertable(const std::vector<unsigned char>& font, const BamLayout& layout, const std::string& path) {
+// Why the font cannot take glyphs (for the results pane), or nothing when it
+// can. A damaged font fails with InvalidFont.
+std::optional<std::string> FontRefusal(const std::vector<unsigned char>& font, const BamLayout& layout,
+                                       const std::string& path) {
   if (layout.frameTableOffset != kBamHeaderSize) throw InvalidFont(path, "its frame table does not start at offset 24");
-  if (std::uint64_t{layout.lookupOffset} + 2 * kLookupEntries > font.size()) {
-    throw InvalidFont(path, "its frame lookup table holds fewer than 256 entries");
+  std::uint32_t entries = 0;
+  try {
+    entries = LookupEntryCount(font, layout);
+  } catch (const EFormatError& error) {
+    throw InvalidFont(path, error.what());
   }
+  // Whatever follows a shorter table (frame data, the palette) would be
+  // overwritten by entries 192 to 255.
+  if (entries < kLookupEntries) return Format("its lookup table holds %u entries, 256 are needed", entries);
+  if (std::uint64_t{layout.lookupOffset} + 2 * kLookupEntries > font.size()) {
+    throw InvalidFont(path, "its frame lookup table lies beyond its end");
+  }
+  if (layout.frameCount == kExtendedFrames && !ExtendedByInsertion(font, layout)) {
+    return "it has 255 frames of its own, not 191 and 64 added glyphs";
+  }
+  return std::nullopt;
 }
 
 bool SameSheet(const TBitmap& a, const TBitmap& b) {
@@ -133,18 +110,27 @@ std::size_t InsertFont(RunState& run, const std::string& /*targetPath*/, std::si
   const std::string fontName = FileNamePart(fontPath);
   const std::vector<unsigned char> font = ReadFontStream(*run.SourceArchive, fontPath);
   const BamLayout layout = ReadFontLayout(font, fontPath);
-  CheckInsertable(font, layout, fontPath);
   const TBitmap sheet = LoadBitmapFile(sheetPath);
   if (SameSheet(sheet, DrawGlyphSheet(font, layout))) {
     run.Result(fontName + ": glyph sheet unchanged; nothing inserted.");
     return next;
   }
+  if (const auto refusal = FontRefusal(font, layout, fontPath)) {
+    run.Result(fontName + ": " + *refusal + "; nothing inserted.");
+    return next;
+  }
   const std::vector<GlyphBox> boxes = ScanGlyphBoxes(sheet);
-  if (const auto fault = SheetFault(sheet, boxes)) {
+  if (const auto fault = GlyphSheetFault(sheet, boxes)) {
     run.Result(fontName + " not changed: " + *fault + " (" + sheetPath + ").");
     return next;
   }
-  const std::vector<unsigned char> changed = AddGlyphs(font, layout, sheet, boxes, fontPath);
+  const std::vector<GlyphFrame> glyphs = CutGlyphs(sheet, boxes);
+  // Replaying a job log again must not add the same glyphs once more.
+  if (HoldsGlyphs(font, layout, glyphs)) {
+    run.Result(fontName + ": glyph sheet already inserted; nothing inserted.");
+    return next;
+  }
+  const std::vector<unsigned char> changed = AddGlyphs(font, layout, glyphs, fontPath);
   TSafeOutput out(fontPath, OutputKind::Replacement);
   out.WriteBuffer(changed.data(), changed.size());
   // Windows replaces no file that is open; the font is already in memory.

@@ -41,4 +41,17 @@ inline TBitmap GlyphSheet(std::uint32_t bands, std::uint32_t width = 14) {
   return sheet;
 }
 
+// An extracted sheet of bands of band rows as a user paints it: in each of
+// the first 64 bands, columns 1 and up become background (the marker column
+// keeps its baseline marker) and glyph k a block of ink, rows 2 to 2 + k % 3
+// and columns 2 to 2 + k % 5 of its band.
+inline void PaintGlyphs(TBitmap& sheet, std::uint32_t band, unsigned char background, unsigned char ink) {
+  for (std::uint32_t k = 0; k < 64; ++k) {
+    for (std::uint32_t y = k * band; y + 1 < (k + 1) * band; ++y) {
+      std::fill(sheet.Row(y) + 1, sheet.Row(y) + sheet.Width(), background);
+    }
+    for (std::uint32_t y = 2; y <= 2 + k % 3; ++y) std::fill(sheet.Row(k * band + y) + 2, sheet.Row(k * band + y) + 3 + k % 5, ink);
+  }
+}
+
 }  // namespace trovex::test

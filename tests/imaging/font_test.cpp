@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "builders/Bytes.hpp"
+#include "builders/FontBuilder.hpp"
 #include "builders/ImageBuilder.hpp"
 #include "framework/BitmapFile.hpp"
 #include "framework/Paths.hpp"
@@ -141,7 +142,9 @@ TEST(FontInsert, OtherFontsGrowBy64FramesEachTime) {
   EXPECT_EQ(LoadU16(x.FontBytes().data() + 8), 164);
   EXPECT_EQ(x.Lookup(192), 100);
   EXPECT_EQ(x.Lookup(255), 163);
-  x.Insert(test::GlyphSheet(70));
+  TBitmap edited = test::GlyphSheet(70);
+  edited.Row(13 * 8 + 2)[2] = test::sheetBackground;  // one pixel of glyph 8
+  x.Insert(edited);
   EXPECT_EQ(LoadU16(x.FontBytes().data() + 8), 228);
   EXPECT_EQ(x.Lookup(192), 164);
   EXPECT_EQ(x.Lookup(255), 227);
@@ -192,6 +195,153 @@ TEST(FontInsert, AnUneditedSheetOrAMissingOneChangesNothing) {
   x.window.results.clear();
   EXPECT_EQ(x.InsertWith("#Target: " + (x.dir / "gone.bmp")), 1u);
   EXPECT_TRUE(x.window.results.empty());
+  EXPECT_EQ(x.FontBytes(), before);
+}
+
+// The font's glyph sheet, read back as the user saved it, with 64 glyphs
+// painted over its first bands in the colours the sheet shows.
+TBitmap PaintedSheet(FontRun& x) {
+  ExtractFont(x.run, x.font);
+  TBitmap sheet = LoadBitmapFile(x.run.OutputPath("FONT.bmp"));
+  const Bytes font = x.FontBytes();
+  const std::uint32_t band = MeasureGlyphSheet(ReadBamLayout(font.data(), font.size())).band;
+  const unsigned char background = sheet.Row(0)[sheet.Width() - 1];
+  test::PaintGlyphs(sheet, band, background, static_cast<unsigned char>(background == 5 ? 6 : 5));
+  return sheet;
+}
+
+std::string ResultOf(FontRun& x, const TBitmap& sheet) {
+  x.window.results.clear();
+  x.Insert(sheet);
+  return x.window.results.empty() ? "" : x.window.results.back();
+}
+
+// Entries 192 to 255 of a shorter table would land on what follows it: frame
+// data or the palette. The table's length is the reach of its longest cycle.
+TEST(FontInsert, ShortLookupTablesAreRefusedUnchanged) {
+  build::FontShape dataBehind;
+  dataBehind.cycles = {{96, 0}};
+  build::FontShape paletteBehind;
+  paletteBehind.cycles = {{150, 50}, {10, 0}};
+  paletteBehind.paletteBehindLookup = true;
+  for (const auto& [shape, entries] : {std::pair{dataBehind, 96}, std::pair{paletteBehind, 200}}) {
+    FontRun x(build::MakeFontOf(shape));
+    const Bytes before = x.FontBytes();
+    EXPECT_EQ(ResultOf(x, test::GlyphSheet(64)),
+              "FONT.fon: its lookup table holds " + std::to_string(entries) + " entries, 256 are needed; nothing inserted.");
+    EXPECT_EQ(x.FontBytes(), before);
+  }
+  build::FontShape twoCycles;
+  twoCycles.cycles = {{96, 0}, {64, 192}};
+  FontRun x(build::MakeFontOf(twoCycles));
+  EXPECT_EQ(ResultOf(x, test::GlyphSheet(64)), "");
+  EXPECT_EQ(LoadU16(x.FontBytes().data() + 8), 255);
+}
+
+// Only a font that an insertion extended loses frames 191 to 254 to the new
+// glyphs; one with 255 frames of its own, or an extended one changed since,
+// is refused.
+TEST(FontInsert, A255FrameFontOfItsOwnIsRefusedUnchanged) {
+  build::FontShape own;
+  own.frameCount = 255;
+  FontRun shipped(build::MakeFontOf(own));
+  FontRun appended(build::MakeFont(191, 3));
+  FontRun relinked(build::MakeFont(191, 4));
+  for (FontRun* x : {&appended, &relinked}) x->Insert(test::GlyphSheet(64));
+  test::WriteFileBytes(appended.font, test::ReadFileBytes(appended.font) + "tail");
+  std::string relinkedBytes = test::ReadFileBytes(relinked.font);
+  relinkedBytes[LoadU32(relinked.FontBytes().data() + 20) + 2 * 200] = 7;
+  test::WriteFileBytes(relinked.font, relinkedBytes);
+
+  TBitmap edited = test::GlyphSheet(64);
+  edited.Row(13 * 8 + 2)[2] = test::sheetBackground;
+  for (FontRun* x : {&shipped, &appended, &relinked}) {
+    const Bytes before = x->FontBytes();
+    EXPECT_EQ(ResultOf(*x, edited), "FONT.fon: it has 255 frames of its own, not 191 and 64 added glyphs; nothing inserted.");
+    EXPECT_EQ(x->FontBytes(), before);
+  }
+}
+
+// The same sheet again adds nothing, to an extended font and to one that
+// grows by 64 frames at each insertion alike.
+TEST(FontInsert, ASheetAlreadyInsertedAddsNothing) {
+  for (const std::uint16_t frames : {191, 100}) {
+    FontRun x(build::MakeFont(frames, 5));
+    x.Insert(test::GlyphSheet(64));
+    const Bytes first = x.FontBytes();
+    EXPECT_EQ(ResultOf(x, test::GlyphSheet(64)), "FONT.fon: glyph sheet already inserted; nothing inserted.");
+    EXPECT_EQ(x.FontBytes(), first);
+  }
+}
+
+// A sheet that an editor saved with 1 or 4 bits per pixel holds indices of
+// its own small table: refused, though it loads as an 8-bit bitmap.
+TEST(FontInsert, SheetsStoredWithFewerBitsAreRefused) {
+  TROVEX_SKIP_WITHOUT_OUTSIDE_CHECKERS();
+  TBitmap twoColours = test::GlyphSheet(64);
+  for (unsigned char& pixel : twoColours.Pixels()) pixel = pixel == test::sheetBlack || pixel >= test::sheetInk ? 0 : 1;
+  for (std::uint32_t k = 0; k < 64; ++k) twoColours.Row(13 * k + 12)[0] = 0;
+  twoColours.Palette() = {};
+  twoColours.Palette()[1] = 0xFFFFFF;
+  FontRun x(build::MakeFont(191, 2));
+  const Bytes before = x.FontBytes();
+  const std::tuple<TBitmap, unsigned, const char*> cases[] = {{twoColours, 1, "2"}, {test::GlyphSheet(64), 4, "5"}};
+  for (const auto& [sheet, bits, colours] : cases) {
+    SaveBitmapFile(sheet, x.sheet);
+    const std::string converted = x.dir / ("sheet" + std::to_string(bits) + ".bmp");
+    ASSERT_TRUE(test::Convert({x.sheet, "-type", "Palette", "-colors", colours, "BMP3:" + converted}));
+    ASSERT_EQ(LoadBitmapFile(converted).FileBitsPerPixel(), bits);
+    x.window.results.clear();
+    x.InsertWith("#Target: " + converted);
+    EXPECT_EQ(x.window.results, std::vector<std::string>{"FONT.fon not changed: the glyph sheet is not an 8-bit palette "
+                                                         "bitmap (" + converted + ")."});
+    EXPECT_EQ(x.FontBytes(), before);
+  }
+}
+
+// Black, white and grey of the sheet take the nearest of the 16 stored
+// colours, so the background that new glyphs carry is one the game has.
+TEST(FontInsert, ShortPalettesKeepSheetsAndGlyphsInsideThem) {
+  build::FontShape shape;
+  shape.paletteColours = 16;
+  FontRun x(build::MakeFontOf(shape));
+  const TBitmap sheet = PaintedSheet(x);
+  const TBitmap extracted = LoadBitmapFile(x.run.OutputPath("FONT.bmp"));
+  for (std::uint32_t y = 0; y < extracted.Height(); ++y) {  // the marker column aside
+    ASSERT_TRUE(std::all_of(extracted.Row(y) + 1, extracted.Row(y) + extracted.Width(), [](unsigned char p) { return p < 16; }));
+  }
+  EXPECT_EQ(ResultOf(x, sheet), "");
+  const Bytes after = x.FontBytes();
+  const BamLayout layout = ReadBamLayout(after.data(), after.size());
+  ASSERT_EQ(layout.frameCount, 255);
+  for (std::size_t j = 191; j < 255; ++j) {
+    const DecodedFrame glyph = DecodeBamFrame(after.data(), after.size(), layout, layout.frames[j]);
+    ASSERT_TRUE(std::all_of(glyph.pixels.begin(), glyph.pixels.end(), [](unsigned char p) { return p < 16; })) << j;
+  }
+}
+
+// The sheet of 1,000 frames of up to 80 rows has 81,000 rows and goes back;
+// a glyph of more than 65,535 rows does not fit a frame.
+TEST(FontInsert, TallSheetsGoBackWhileOversizedGlyphsAreRefused) {
+  build::FontShape tall;
+  tall.frameCount = 1000;
+  tall.tallest = 80;
+  FontRun x(build::MakeFontOf(tall));
+  const TBitmap sheet = PaintedSheet(x);
+  ASSERT_GT(sheet.Height(), 65535u);
+  EXPECT_EQ(ResultOf(x, sheet), "");
+  EXPECT_EQ(LoadU16(x.FontBytes().data() + 8), 1064);
+
+  const Bytes before = x.FontBytes();
+  TBitmap oversized = test::BlankSheet(14, 66002 + 63 * 13);
+  oversized.Row(1)[2] = oversized.Row(66000)[3] = test::sheetInk;
+  oversized.Row(66001)[0] = test::sheetBlack;
+  for (std::uint32_t k = 0; k < 63; ++k) {
+    oversized.Row(66002 + 13 * k + 5)[4] = test::sheetInk;
+    oversized.Row(66002 + 13 * k + 12)[0] = test::sheetBlack;
+  }
+  EXPECT_EQ(ResultOf(x, oversized), "FONT.fon not changed: band 1 of the glyph sheet holds a glyph of 3 x 66000 pixels, "
+                                    "larger than a frame can be (" + x.sheet + ").");
   EXPECT_EQ(x.FontBytes(), before);
 }
 

@@ -113,24 +113,6 @@ std::string PackZeroRuns(const std::string& pixels, unsigned char runValue) {
 
 std::string MakeBam(const BamShape& shape) { return AssembleBam(shape, BamPaletteColors(shape.seed)); }
 
-std::string MakeFont(std::uint16_t frameCount, std::uint32_t seed) {
-  BamShape shape;
-  shape.seed = seed;
-  shape.lookupEntries = 256;
-  Random random(seed);
-  for (std::uint16_t f = 0; f < frameCount; ++f) {
-    const auto width = static_cast<std::uint16_t>(3 + random.Below(10));
-    const auto height = static_cast<std::uint16_t>(5 + random.Below(10));
-    shape.frames.push_back(
-        {width, height, f % 7 != 3, -1, static_cast<std::uint16_t>(width + 1), static_cast<std::uint16_t>(height - 2)});
-  }
-  std::vector<std::uint32_t> palette = BamPaletteColors(seed);
-  palette[1] = 0x000000;
-  palette[2] = 0xFFFFFF;
-  palette[3] = 0x808080;
-  return AssembleBam(shape, palette);
-}
-
 std::string MakeMos(std::uint16_t width, std::uint16_t height, std::uint32_t block, std::uint32_t seed) {
   const std::uint32_t columns = (width + block - 1) / block;
   const std::uint32_t rows = (height + block - 1) / block;

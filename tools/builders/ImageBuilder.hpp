@@ -38,7 +38,8 @@ std::string PackZeroRuns(const std::string& pixels, unsigned char runValue);
 std::string MakeBam(const BamShape& shape);
 
 // A font: a BAM with a lookup table of 256 entries; frames of varied sizes,
-// most zero-run encoded. Its palette holds black, white and grey.
+// most zero-run encoded. Its palette holds black, white and grey. Made by
+// MakeFontOf (FontBuilder.hpp) with the shape's defaults.
 std::string MakeFont(std::uint16_t frameCount, std::uint32_t seed);
 
 // A plain "MOS V1  " file of width × height in tiles of block pixels, tile
