@@ -13,12 +13,15 @@
 
 #include "app/MainForm.hpp"
 #include "builders/BiffBuilder.hpp"
+#include "builders/FontBuilder.hpp"
 #include "builders/ImageBuilder.hpp"
 #include "builders/KeyBuilder.hpp"
 #include "builders/TalkBuilder.hpp"
+#include "framework/BitmapFile.hpp"
 #include "framework/Errors.hpp"
 #include "framework/FaultInjection.hpp"
 #include "framework/Paths.hpp"
+#include "imaging/GlyphSheet.hpp"
 #include "support/FakeWindow.hpp"
 #include "support/TempDir.hpp"
 
@@ -27,6 +30,7 @@ namespace {
 
 constexpr int kBiffFilter = 1;
 constexpr int kTalkFilter = 2;
+constexpr int kFontFilter = 3;
 constexpr int kLogFilter = 7;
 constexpr int kCompressFilter = 8;
 constexpr int kKeyFilter = 9;
@@ -182,6 +186,28 @@ TEST_F(FaultSweep, KeyUpdateInPlace) {
   const std::string log = Extracted(kKeyFilter, {path});
   test::WriteFileBytes(dir / "ext/chitin.txt", "data\\a.bif\r\n11\r\nb.bif\r\n\r\nc.bif\r\n001\r\n");
   Sweep(kLogFilter, {log}, [&] { test::WriteFileBytes(path, key); });
+}
+
+// A font's sheet written, the font extended in place, and the fonts that
+// insertion only reads: one holding the sheet's glyphs already, one whose
+// lookup table is too short.
+TEST_F(FaultSweep, FontSheetAndInsertion) {
+  const std::string path = Game("FONT.fon", build::MakeFont(191, 4));
+  const std::string font = test::ReadFileBytes(path);
+  const auto restore = [&](const std::string& bytes) { return [&path, bytes] { test::WriteFileBytes(path, bytes); }; };
+  Sweep(kFontFilter, {path});
+  const std::string log = Extracted(kFontFilter, {path});
+  SaveBitmapFile(test::GlyphSheet(64), dir / "ext/FONT.bmp");
+  Sweep(kLogFilter, {log}, restore(font));
+
+  restore(font)();
+  ASSERT_EQ(Run(kLogFilter, {log}, dir / "out"), "");
+  const std::string extended = test::ReadFileBytes(path);
+  ASSERT_TRUE(extended != font);
+  SweepTransfers(kLogFilter, {log}, restore(extended), false);
+  build::FontShape shortLookup;
+  shortLookup.cycles = {{100, 0}};
+  SweepTransfers(kLogFilter, {log}, restore(build::MakeFontOf(shortLookup)), false);
 }
 
 }  // namespace

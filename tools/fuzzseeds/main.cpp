@@ -12,6 +12,7 @@
 
 #include "builders/BiffBuilder.hpp"
 #include "builders/Bytes.hpp"
+#include "builders/FontBuilder.hpp"
 #include "builders/ImageBuilder.hpp"
 #include "builders/KeyBuilder.hpp"
 #include "builders/MveBuilder.hpp"
@@ -139,7 +140,20 @@ std::vector<std::string> Bams() {
 
 std::vector<std::string> Moses() { return {MakeMos(70, 10, 64, 1), MakeMos(3, 5, 2, 2), MakeMos(0, 0, 64, 3)}; }
 
-std::vector<std::string> Fonts() { return {MakeFont(3, 1), MakeFont(1, 2)}; }
+// Fonts of the layouts that insertion checks: enough frames for 64 glyphs,
+// a short lookup table, a short palette, 255 frames.
+std::vector<std::string> Fonts() {
+  FontShape shortLookup;
+  shortLookup.frameCount = 3;
+  shortLookup.cycles = {{96, 0}, {2, 10}};
+  FontShape shortPalette;
+  shortPalette.frameCount = 3;
+  shortPalette.paletteColours = 16;
+  FontShape full;
+  full.frameCount = 255;
+  return {MakeFont(3, 1), MakeFont(1, 2), MakeFont(70, 3), MakeFontOf(shortLookup), MakeFontOf(shortPalette),
+          MakeFontOf(full)};
+}
 
 // Small movies of every audio format, and one without sound.
 std::vector<std::string> Movies() {
