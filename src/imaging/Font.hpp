@@ -25,9 +25,10 @@ GlyphSheetSize MeasureGlyphSheet(const BamLayout& layout);
 
 // The glyph sheet of a font: band f (of the tallest frame's height + 1 rows)
 // holds frame f, centred in height, from column 1, under a white marker
-// column whose last row stays black, crossed by a grey baseline row. Colours
-// land on the nearest entries of the font's palette. frameDone is called
-// after each frame.
+// column whose last row is black, crossed by a grey baseline row. Colours
+// land on the nearest of the entries the font's palette stores; only the
+// black separators may take an entry beyond them. frameDone is called after
+// each frame.
 TBitmap DrawGlyphSheet(const std::vector<unsigned char>& font, const BamLayout& layout,
                        const std::function<void(std::size_t frame)>& frameDone = {});
 
@@ -37,7 +38,9 @@ void ExtractFont(RunState& run, const std::string& path);
 
 // Replay handler for fonts: adds the glyphs of the sheet named by the
 // "#Target: " line at startIndex to the source font, in place and all at
-// once, and returns the index after that line.
+// once, and returns the index after that line. A font it cannot extend
+// safely, a sheet it cannot take glyphs from, and glyphs the font holds
+// already leave the font as it is, with a line in the results pane.
 std::size_t InsertFont(RunState& run, const std::string& targetPath, std::size_t startIndex);
 
 }  // namespace trovex
