@@ -1,5 +1,7 @@
 #include "imaging/BamFormat.hpp"
 
+#include <algorithm>
+
 #include "framework/Errors.hpp"
 #include "framework/MemoryStream.hpp"
 #include "framework/Stream.hpp"
@@ -14,11 +16,10 @@ constexpr std::uint32_t kFullPaletteBytes = 1024;
 // Two stored bytes encode at most a run of 256 pixels.
 constexpr std::uint64_t kMostPixelsPerByte = 128;
 
+constexpr std::size_t kCycleEntrySize = 4;
+
 TColorTable ReadPalette(const unsigned char* bam, std::size_t size, const BamLayout& layout) {
-  std::uint64_t length = std::uint64_t{layout.lookupOffset} - layout.paletteOffset;
-  if (layout.lookupOffset < layout.paletteOffset || length < 4 || length > kFullPaletteBytes) {
-    length = kFullPaletteBytes;
-  }
+  const std::uint32_t length = BamPaletteBytes(layout);
   if (layout.paletteOffset > size || length > size - layout.paletteOffset) {
     throw EFormatError("palette beyond end of file");
   }
@@ -39,6 +40,27 @@ void CheckFrame(std::size_t size, std::size_t index, const BamFrame& frame) {
 }
 
 }  // namespace
+
+std::uint32_t BamPaletteBytes(const BamLayout& layout) {
+  const std::uint64_t length = std::uint64_t{layout.lookupOffset} - layout.paletteOffset;
+  if (layout.lookupOffset < layout.paletteOffset || length < 4 || length > kFullPaletteBytes) return kFullPaletteBytes;
+  return static_cast<std::uint32_t>(length);
+}
+
+std::vector<BamTableSpan> BamTableSpans(const unsigned char* bam, std::size_t size, const BamLayout& layout) {
+  const std::uint64_t cycles = layout.frameTableOffset + std::uint64_t{layout.frameCount} * kBamFrameEntrySize;
+  const std::uint64_t cyclesEnd = cycles + std::uint64_t{bam[10]} * kCycleEntrySize;
+  if (cyclesEnd > size) throw EFormatError("cycle table beyond end of file");
+  std::uint64_t lookupEntries = 0;
+  for (std::uint64_t at = cycles; at < cyclesEnd; at += kCycleEntrySize) {
+    lookupEntries = std::max<std::uint64_t>(lookupEntries, std::uint64_t{LoadU16(bam + at)} + LoadU16(bam + at + 2));
+  }
+  const std::uint64_t lookupEnd = layout.lookupOffset + 2 * lookupEntries;
+  if (lookupEnd > size) throw EFormatError("frame lookup table beyond end of file");
+  return {{12, layout.frameTableOffset, cyclesEnd},
+          {16, layout.paletteOffset, std::uint64_t{layout.paletteOffset} + BamPaletteBytes(layout)},
+          {20, layout.lookupOffset, lookupEnd}};
+}
 
 BamLayout ReadBamLayout(const unsigned char* bam, std::size_t size) {
   if (size < kBamHeaderSize) throw EFormatError("shorter than its 24-byte header");

@@ -41,6 +41,22 @@ struct BamLayout {
 // its offset. A damaged layout fails with EFormatError saying what is wrong.
 BamLayout ReadBamLayout(const unsigned char* bam, std::size_t size);
 
+// The bytes of the stored palette that ReadBamLayout reads: the difference
+// of the lookup and palette offsets when that is 4 to 1024, else 1024.
+std::uint32_t BamPaletteBytes(const BamLayout& layout);
+
+// Where a table lies, and the header field (12, 16 or 20) holding its offset.
+struct BamTableSpan {
+  std::size_t headerField;
+  std::uint64_t start;
+  std::uint64_t end;
+};
+// The frame table with the cycle entries behind it (byte 10 counts them; 4
+// bytes each: frame count, first lookup index), the palette, and the frame
+// lookup table (2 bytes per entry, as many entries as the cycles reach). A
+// table that does not lie in the file fails with EFormatError.
+std::vector<BamTableSpan> BamTableSpans(const unsigned char* bam, std::size_t size, const BamLayout& layout);
+
 // The frame's width × height pixel bytes, and how many stored bytes they take.
 struct DecodedFrame {
   std::vector<unsigned char> pixels;

@@ -119,11 +119,12 @@ TEST(BamFrames, AnEditedFrameAloneChangesAndIsStoredUncompressed) {
 
 TEST(BamFrames, ResizedAndTrueColourBitmapsReplaceTheirFrames) {
   Extracted x(MixedShape());
+  const TBitmap frame0 = LoadBitmapFile(x.paths[0]);
   TBitmap bigger(PixelFormat::pf8bit, 3, 2);
+  bigger.Palette() = frame0.Palette();
   bigger.Pixels() = {1, 2, 3, 4, 5, 6};
   SaveBitmapFile(bigger, x.paths[1]);
   // A true-colour edit of frame 0: its colours map to the nearest frame colours.
-  const TBitmap frame0 = LoadBitmapFile(x.paths[0]);
   TBitmap rgb(PixelFormat::pf24bit, frame0.Width(), frame0.Height());
   for (std::uint32_t y = 0; y < rgb.Height(); ++y) {
     for (std::uint32_t x0 = 0; x0 < rgb.Width(); ++x0) rgb.SetColor(x0, y, frame0.Pixel(x0, y) ^ 0x010001);
