@@ -73,8 +73,17 @@ std::size_t FrameDataStart(const std::vector<unsigned char>& bam, const BamLayou
 // place. Tables before the frame data stay where they are.
 void AppendTablesBehind(const std::vector<unsigned char>& bam, std::size_t cut, std::vector<unsigned char>& out,
                         BamLayout& layout) {
+  const std::vector<BamTableSpan> spans = BamTableSpans(bam.data(), bam.size(), layout);
+  // The frame entries are rewritten; a palette or lookup table sharing their
+  // bytes would change with them.
+  const std::uint64_t entriesEnd = layout.frameTableOffset + std::uint64_t{layout.frameCount} * kBamFrameEntrySize;
+  for (std::size_t i = 1; i < spans.size(); ++i) {
+    if (spans[i].start < entriesEnd && layout.frameTableOffset < spans[i].end) {
+      throw EFormatError("its frame table overlaps its palette or lookup table; frames not replaced");
+    }
+  }
   std::vector<BamTableSpan> behind;
-  for (const BamTableSpan& span : BamTableSpans(bam.data(), bam.size(), layout)) {
+  for (const BamTableSpan& span : spans) {
     if (span.end <= cut) continue;
     if (span.start < cut) throw EFormatError("its tables overlap its frame data; frames not replaced");
     behind.push_back(span);
@@ -98,6 +107,21 @@ void AppendTablesBehind(const std::vector<unsigned char>& bam, std::size_t cut, 
     if (out.size() > UINT32_MAX) throw EFormatError("the rebuilt image would exceed 4 GiB");
     StoreU32(out.data() + span.headerField, static_cast<std::uint32_t>(place));
     if (span.headerField == 12) layout.frameTableOffset = static_cast<std::uint32_t>(place);
+  }
+}
+
+// Zero-run data cut short by the end of the file decode as if their last
+// byte repeated; moved away from the end, such a frame would read what now
+// follows it. Every kept frame must show the same pixels in the rebuilt BAM.
+void CheckKeptFrames(const std::vector<unsigned char>& bam, const BamLayout& layout,
+                     const std::vector<unsigned char>& out, const std::vector<std::optional<FrameEdit>>& edits) {
+  const BamLayout rebuilt = ReadBamLayout(out.data(), out.size());
+  for (std::size_t f = 0; f < layout.frames.size(); ++f) {
+    if (edits[f]) continue;
+    if (DecodeBamFrame(out.data(), out.size(), rebuilt, rebuilt.frames[f]).pixels !=
+        DecodeBamFrame(bam.data(), bam.size(), layout, layout.frames[f]).pixels) {
+      throw EFormatError(Format("frame %zu: its data end before its pixels do; frames not replaced", f));
+    }
   }
 }
 
@@ -132,6 +156,7 @@ std::vector<unsigned char> RebuildBam(const std::vector<unsigned char>& bam, con
   BamLayout rebuilt = layout;
   AppendTablesBehind(bam, cut, out, rebuilt);
   for (std::size_t f = 0; f < frames.size(); ++f) StoreBamFrame(out.data(), rebuilt, f, frames[f]);
+  CheckKeptFrames(bam, layout, out, edits);
   return out;
 }
 

@@ -53,7 +53,8 @@ struct BamTableSpan {
 };
 // The frame table with the cycle entries behind it (byte 10 counts them; 4
 // bytes each: frame count, first lookup index), the palette, and the frame
-// lookup table (2 bytes per entry, as many entries as the cycles reach). A
+// lookup table (2 bytes per entry, as many entries as the cycles reach), in
+// that order. A
 // table that does not lie in the file fails with EFormatError.
 std::vector<BamTableSpan> BamTableSpans(const unsigned char* bam, std::size_t size, const BamLayout& layout);
 

@@ -191,5 +191,35 @@ TEST(FrameColours, AnEmptyFramePointingIntoTheHeaderDoesNotBlockEdits) {
   EXPECT_TRUE(std::equal(x.bam.begin() + 24 + 12 * 2, x.bam.begin() + 24 + 12 * 3, rebuilt.begin() + 24 + 12 * 2));
 }
 
+// Edits that would change what nobody edited are refused, the BAM unchanged:
+// a kept frame whose zero runs are cut short by the end of the file (moved,
+// it would read what follows it), and a palette that shares the bytes of
+// the frame table (rewriting the table would recolour every frame).
+TEST(FrameColours, EditsThatWouldChangeKeptFramesOrColoursAreRefused) {
+  build::BamShape shape;
+  shape.frames = {{64, 40, true}, {40, 12, true}};
+  shape.dataInReverse = true;  // frame 0's data end the file
+  const std::string whole = build::MakeBam(shape);
+  std::string shared = whole;
+  build::SetU32(shared, 16, 24);  // the palette starts at the frame table
+  const std::pair<std::string, std::string> cases[] = {
+      {whole.substr(0, whole.size() - 3), "frame 0: its data end before its pixels do; frames not replaced"},
+      {shared, "its frame table overlaps its palette or lookup table; frames not replaced"}};
+  for (const auto& [bam, message] : cases) {
+    Extracted x(bam);
+    TBitmap frame = LoadBitmapFile(x.paths[1]);
+    frame.Row(0)[0] ^= 0x40;
+    SaveBitmapFile(frame, x.paths[1]);
+    Bytes copy = x.bam;
+    try {
+      BitmapsToBamFrames(copy, FrameLines(x.paths), 0);
+      ADD_FAILURE() << "not refused: " << message;
+    } catch (const EFormatError& error) {
+      EXPECT_EQ(error.what(), message);
+    }
+    EXPECT_EQ(copy, x.bam);
+  }
+}
+
 }  // namespace
 }  // namespace trovex
