@@ -5,6 +5,7 @@
 #include "framework/BitmapFile.hpp"
 #include "framework/Paths.hpp"
 #include "imaging/BamConvert.hpp"
+#include "imaging/FrameBitmaps.hpp"
 #include "support/ImageMagick.hpp"
 #include "support/TempDir.hpp"
 
@@ -23,27 +24,11 @@ build::BamShape MixedShape() {
   return shape;
 }
 
-// The replay lines naming each frame's bitmap, as extraction logs them.
-TStringList FrameLines(const std::vector<std::string>& paths) {
-  TStringList lines;
-  for (const auto& path : paths) lines.Add(kFrameLinePrefix + path);
-  return lines;
-}
+using test::FrameLines;
 
-struct Extracted {
-  test::TempDir dir;
+struct Extracted : test::ExtractedBam {
   build::BamShape shape;
-  Bytes bam;
-  std::vector<std::string> paths;
-  explicit Extracted(const build::BamShape& s) : shape(s), bam(ToBytes(build::MakeBam(s))) {
-    paths = BamFramesToBitmaps(bam, dir / "AREA_0012.");
-  }
-  // Rebuilds the BAM from the bitmaps and checks that every line was consumed.
-  Bytes Rebuilt() {
-    Bytes copy = bam;
-    EXPECT_EQ(BitmapsToBamFrames(copy, FrameLines(paths), 0), paths.size());
-    return copy;
-  }
+  explicit Extracted(const build::BamShape& s) : ExtractedBam(build::MakeBam(s)), shape(s) {}
 };
 
 TEST(BamFrames, EachFrameBecomesAnEightBitBitmapWithEntryZeroBlack) {

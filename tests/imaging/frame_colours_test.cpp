@@ -7,6 +7,7 @@
 #include "builders/ImageBuilder.hpp"
 #include "framework/BitmapFile.hpp"
 #include "imaging/BamConvert.hpp"
+#include "imaging/FrameBitmaps.hpp"
 #include "support/ImageMagick.hpp"
 #include "support/TempDir.hpp"
 
@@ -16,13 +17,12 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 using Colours = std::vector<std::uint32_t>;
 
-Bytes ToBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
-
 build::BamShape Shape() {
   build::BamShape shape;
   shape.runValue = 129;
   shape.seed = 8;
-  shape.frames = {{20, 9, true}, {1, 1, true}, {0, 0, true}, {17, 30, false}, {20, 9, true, 0}, {40, 12, true}, {64, 40, false}};
+  shape.frames = {{20, 9, true},    {1, 1, true},   {0, 0, true},   {17, 30, false},
+                  {20, 9, true, 0}, {40, 12, true}, {64, 40, false}};
   return shape;
 }
 
@@ -44,23 +44,8 @@ Colours RepeatingPalette(std::uint32_t distinct) {
   return colours;
 }
 
-TStringList FrameLines(const std::vector<std::string>& paths) {
-  TStringList lines;
-  for (const auto& path : paths) lines.Add(kFrameLinePrefix + path);
-  return lines;
-}
-
-struct Extracted {
-  test::TempDir dir;
-  Bytes bam;
-  std::vector<std::string> paths;
-  explicit Extracted(const std::string& b) : bam(ToBytes(b)) { paths = BamFramesToBitmaps(bam, dir / "ITEM."); }
-  Bytes Rebuilt() const {
-    Bytes copy = bam;
-    EXPECT_EQ(BitmapsToBamFrames(copy, FrameLines(paths), 0), paths.size());
-    return copy;
-  }
-};
+using test::FrameLines;
+using Extracted = test::ExtractedBam;
 
 BamLayout Layout(const Bytes& bam) { return ReadBamLayout(bam.data(), bam.size()); }
 Bytes Pixels(const Bytes& bam, std::size_t frame) {
@@ -110,8 +95,7 @@ TEST(FrameColours, EditedPixelsTakeTheNearestColourTheRestKeepTheirIndex) {
   Extracted x(build::MakeBamWithPalette(Shape(), ShadowPalette()));
   const Bytes frame0 = Pixels(x.bam, 0);
   const TColorTable palette = LoadBitmapFile(x.paths[0]).Palette();
-  ASSERT_NE(std::count_if(frame0.begin(), frame0.end(), [&](unsigned char i) { return i != 0 && palette[i] == 0; }),
-            0);
+  ASSERT_NE(std::count_if(frame0.begin(), frame0.end(), [&](unsigned char i) { return i != 0 && palette[i] == 0; }), 0);
   const TColor red = MakeColor(255, 0, 0);
   // Frame 0, 20 × 9, edited at 24 bits, one column wider, with a red pixel.
   TBitmap wider(PixelFormat::pf24bit, 21, 9);
@@ -136,8 +120,8 @@ TEST(FrameColours, EditedPixelsTakeTheNearestColourTheRestKeepTheirIndex) {
   // The same through ImageMagick, painting at 4 bits per pixel.
   Extracted y(build::MakeBamWithPalette(Shape(), RepeatingPalette(12)));
   const TColorTable colours = LoadBitmapFile(y.paths[5]).Palette();
-  ASSERT_TRUE(test::Convert(
-      {y.paths[5], "-fill", "#FF0000", "-draw", "point 7,2", "+dither", "-colors", "16", "-type", "Palette", "BMP3:" + y.paths[5]}));
+  ASSERT_TRUE(test::Convert({y.paths[5], "-fill", "#FF0000", "-draw", "point 7,2", "+dither", "-colors", "16", "-type",
+                             "Palette", "BMP3:" + y.paths[5]}));
   ASSERT_EQ(LoadBitmapFile(y.paths[5]).FileBitsPerPixel(), 4u);
   Bytes painted = Pixels(y.bam, 5);
   painted[2 * 40 + 7] = static_cast<unsigned char>(NearestColorIndex(colours, red));

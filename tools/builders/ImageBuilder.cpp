@@ -182,8 +182,9 @@ std::uint32_t GetU32(const std::string& bytes, std::size_t at) {
 }
 
 std::uint16_t GetU16(const std::string& bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                    static_cast<unsigned char>(bytes[at + 1]) << 8);
+  const unsigned low = static_cast<unsigned char>(bytes[at]);
+  const unsigned high = static_cast<unsigned char>(bytes[at + 1]);
+  return static_cast<std::uint16_t>(low | high << 8);
 }
 
 }  // namespace
@@ -203,8 +204,9 @@ std::string MoveBamTablesBehindData(const std::string& bam, bool palette, bool l
   out += bam.substr(dataStart);
   SetU32(out, 16, palette ? static_cast<std::uint32_t>(out.size()) : paletteOffset);
   if (palette) out += paletteBytes;
-  SetU32(out, 20, lookup ? static_cast<std::uint32_t>(out.size())
-                          : paletteOffset + static_cast<std::uint32_t>(palette ? 0 : paletteBytes.size()));
+  SetU32(out, 20,
+         lookup ? static_cast<std::uint32_t>(out.size())
+                : paletteOffset + static_cast<std::uint32_t>(palette ? 0 : paletteBytes.size()));
   if (lookup) out += lookupTable;
   for (std::size_t f = 0; f < count; ++f) {
     const std::size_t at = kHeaderSize + kFrameEntrySize * f + 8;
