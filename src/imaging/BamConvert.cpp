@@ -120,7 +120,7 @@ void CheckKeptFrames(const std::vector<unsigned char>& bam, const BamLayout& lay
     if (edits[f]) continue;
     if (DecodeBamFrame(out.data(), out.size(), rebuilt, rebuilt.frames[f]).pixels !=
         DecodeBamFrame(bam.data(), bam.size(), layout, layout.frames[f]).pixels) {
-      throw EFormatError(Format("frame %zu: its data end before its pixels do; frames not replaced", f));
+      throw EFormatError(Format("frame %zu: its data are cut short by the end of the file; frames not replaced", f));
     }
   }
 }
