@@ -187,7 +187,8 @@ TEST(FrameColours, EditsThatWouldChangeKeptFramesOrColoursAreRefused) {
   std::string shared = whole;
   build::SetU32(shared, 16, 24);  // the palette starts at the frame table
   const std::pair<std::string, std::string> cases[] = {
-      {whole.substr(0, whole.size() - 3), "frame 0: its data are cut short by the end of the file; frames not replaced"},
+      {whole.substr(0, whole.size() - 3),
+       "frame 0: its data are cut short by the end of the file; frames not replaced"},
       {shared, "its frame table overlaps its palette or lookup table; frames not replaced"}};
   for (const auto& [bam, message] : cases) {
     Extracted x(bam);
