@@ -29,11 +29,15 @@ std::vector<std::string> BamFramesToBitmaps(const std::vector<unsigned char>& ba
 
 // Replaces the frames of the BAM from the bitmaps named by the frame lines
 // ("#Target BMP: " + path) from index line on, one per frame in frame order,
-// and returns the index of the first line not consumed. A frame whose bitmap
-// is missing, or shows the frame's size and pixels, keeps its stored bytes
-// and flag (frames that shared data still share it); any other frame is
-// stored uncompressed from its bitmap. When no frame changes the BAM stays
-// byte for byte as it was.
+// and returns the index of the first line not consumed. An 8-bit bitmap with
+// the colour table that extraction wrote gives indices as they stand; any
+// other is mapped by colour, each pixel keeping the frame's index where it
+// shows that index's colour. A frame whose bitmap is missing, or shows the
+// frame's size and pixels, keeps its stored bytes and flag (frames that
+// shared data still share it); any other frame is stored uncompressed from
+// its bitmap. Tables that lay behind the frame data move behind the rebuilt
+// data, the header following them. When no frame changes the BAM stays byte
+// for byte as it was.
 std::size_t BitmapsToBamFrames(std::vector<unsigned char>& bam, const TStringList& lines, std::size_t line);
 
 }  // namespace trovex

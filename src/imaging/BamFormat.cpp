@@ -1,5 +1,7 @@
 #include "imaging/BamFormat.hpp"
 
+#include <algorithm>
+
 #include "framework/Errors.hpp"
 #include "framework/MemoryStream.hpp"
 #include "framework/Stream.hpp"
@@ -14,11 +16,10 @@ constexpr std::uint32_t kFullPaletteBytes = 1024;
 // Two stored bytes encode at most a run of 256 pixels.
 constexpr std::uint64_t kMostPixelsPerByte = 128;
 
+constexpr std::size_t kCycleEntrySize = 4;
+
 TColorTable ReadPalette(const unsigned char* bam, std::size_t size, BamLayout& layout) {
-  std::uint64_t length = std::uint64_t{layout.lookupOffset} - layout.paletteOffset;
-  if (layout.lookupOffset < layout.paletteOffset || length < 4 || length > kFullPaletteBytes) {
-    length = kFullPaletteBytes;
-  }
+  const std::uint32_t length = BamPaletteBytes(layout);
   if (layout.paletteOffset > size || length > size - layout.paletteOffset) {
     throw EFormatError("palette beyond end of file");
   }
@@ -40,6 +41,32 @@ void CheckFrame(std::size_t size, std::size_t index, const BamFrame& frame) {
 }
 
 }  // namespace
+
+std::uint32_t BamPaletteBytes(const BamLayout& layout) {
+  const std::uint64_t length = std::uint64_t{layout.lookupOffset} - layout.paletteOffset;
+  if (layout.lookupOffset < layout.paletteOffset || length < 4 || length > kFullPaletteBytes) return kFullPaletteBytes;
+  return static_cast<std::uint32_t>(length);
+}
+
+BamCycleTable ReadBamCycleTable(const unsigned char* bam, std::size_t size, const BamLayout& layout) {
+  BamCycleTable cycles;
+  cycles.start = layout.frameTableOffset + std::uint64_t{layout.frameCount} * kBamFrameEntrySize;
+  cycles.end = cycles.start + std::uint64_t{bam[10]} * kCycleEntrySize;
+  if (cycles.end > size) throw EFormatError("cycle table beyond end of file");
+  for (std::uint64_t at = cycles.start; at < cycles.end; at += kCycleEntrySize) {
+    cycles.lookupEntries = std::max<std::uint32_t>(cycles.lookupEntries, std::uint32_t{LoadU16(bam + at)} + LoadU16(bam + at + 2));
+  }
+  return cycles;
+}
+
+std::vector<BamTableSpan> BamTableSpans(const unsigned char* bam, std::size_t size, const BamLayout& layout) {
+  const BamCycleTable cycles = ReadBamCycleTable(bam, size, layout);
+  const std::uint64_t lookupEnd = layout.lookupOffset + 2 * std::uint64_t{cycles.lookupEntries};
+  if (lookupEnd > size) throw EFormatError("frame lookup table beyond end of file");
+  return {{12, layout.frameTableOffset, cycles.end},
+          {16, layout.paletteOffset, std::uint64_t{layout.paletteOffset} + BamPaletteBytes(layout)},
+          {20, layout.lookupOffset, lookupEnd}};
+}
 
 BamLayout ReadBamLayout(const unsigned char* bam, std::size_t size) {
   if (size < kBamHeaderSize) throw EFormatError("shorter than its 24-byte header");

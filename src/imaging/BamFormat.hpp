@@ -43,6 +43,32 @@ struct BamLayout {
 // its offset. A damaged layout fails with EFormatError saying what is wrong.
 BamLayout ReadBamLayout(const unsigned char* bam, std::size_t size);
 
+// The bytes of the stored palette that ReadBamLayout reads: the difference
+// of the lookup and palette offsets when that is 4 to 1024, else 1024.
+std::uint32_t BamPaletteBytes(const BamLayout& layout);
+
+// The cycle table behind the frame table (byte 10 counts its 4-byte
+// entries: frame count, first lookup index) and how many frame lookup
+// entries the cycles reach (the largest first index + count). A cycle table
+// beyond the end fails with EFormatError.
+struct BamCycleTable {
+  std::uint64_t start = 0;
+  std::uint64_t end = 0;
+  std::uint32_t lookupEntries = 0;
+};
+BamCycleTable ReadBamCycleTable(const unsigned char* bam, std::size_t size, const BamLayout& layout);
+
+// Where a table lies, and the header field (12, 16 or 20) holding its offset.
+struct BamTableSpan {
+  std::size_t headerField;
+  std::uint64_t start;
+  std::uint64_t end;
+};
+// The frame table with the cycle table behind it, the palette, and the frame
+// lookup table (2 bytes per entry, as many entries as the cycles reach), in
+// that order. A table that does not lie in the file fails with EFormatError.
+std::vector<BamTableSpan> BamTableSpans(const unsigned char* bam, std::size_t size, const BamLayout& layout);
+
 // The frame's width × height pixel bytes, and how many stored bytes they take.
 struct DecodedFrame {
   std::vector<unsigned char> pixels;

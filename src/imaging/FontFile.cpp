@@ -35,16 +35,7 @@ BamLayout ReadFontLayout(const std::vector<unsigned char>& font, const std::stri
 }
 
 std::uint32_t LookupEntryCount(const std::vector<unsigned char>& font, const BamLayout& layout) {
-  constexpr std::size_t kCycleEntrySize = 4;
-  const std::size_t cycles = font[10];
-  const std::uint64_t start = std::uint64_t{layout.frameTableOffset} + std::uint64_t{layout.frameCount} * kBamFrameEntrySize;
-  if (start + cycles * kCycleEntrySize > font.size()) throw EFormatError("cycle table beyond end of file");
-  std::uint32_t entries = 0;
-  for (std::size_t c = 0; c < cycles; ++c) {
-    const unsigned char* cycle = font.data() + start + c * kCycleEntrySize;
-    entries = std::max<std::uint32_t>(entries, std::uint32_t{LoadU16(cycle + 2)} + LoadU16(cycle));
-  }
-  return entries;
+  return ReadBamCycleTable(font.data(), font.size(), layout).lookupEntries;
 }
 
 std::uint16_t LookupEntry(const std::vector<unsigned char>& font, const BamLayout& layout, std::size_t i) {
@@ -57,8 +48,7 @@ namespace {
 std::uint64_t ShippedEnd(const std::vector<unsigned char>& font, const BamLayout& layout) {
   std::uint64_t end = std::uint64_t{layout.lookupOffset} + 2 * kLookupEntries;
   end = std::max<std::uint64_t>(end, std::uint64_t{layout.paletteOffset} + 4 * layout.paletteCount);
-  const std::uint64_t cycles = font[10];
-  end = std::max<std::uint64_t>(end, kBamHeaderSize + std::uint64_t{layout.frameCount} * kBamFrameEntrySize + 4 * cycles);
+  end = std::max<std::uint64_t>(end, ReadBamCycleTable(font.data(), font.size(), layout).end);
   for (std::size_t j = 0; j < kShippedFrames; ++j) {
     const BamFrame& frame = layout.frames[j];
     if (frame.width == 0 || frame.height == 0) continue;

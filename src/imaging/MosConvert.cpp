@@ -1,7 +1,6 @@
 #include "imaging/MosConvert.hpp"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "framework/Errors.hpp"
 #include "framework/Stream.hpp"
@@ -112,17 +111,12 @@ void BitmapToMos(std::vector<unsigned char>& mos, const TBitmap& bitmap) {
                               unsigned{layout.width}, unsigned{layout.height}));
   }
   ForEachTile(layout, [&](std::size_t tile, const TileArea& area) {
-    const TColorTable palette = TilePalette(mos.data(), layout, tile);
+    TColorMapper mapper(TilePalette(mos.data(), layout, tile));
     unsigned char* data = mos.data() + (TileData(mos.data(), layout, tile) - mos.data());
-    std::unordered_map<TColor, unsigned char> nearest;
     for (std::uint32_t y = 0; y < area.height; ++y) {
       for (std::uint32_t x = 0; x < area.width; ++x) {
         unsigned char& index = data[std::size_t{y} * area.width + x];
-        const TColor color = bitmap.Pixel(area.left + x, area.top + y);
-        if (palette[index] == color) continue;
-        auto [it, added] = nearest.try_emplace(color, 0);
-        if (added) it->second = static_cast<unsigned char>(NearestColorIndex(palette, color));
-        index = it->second;
+        index = mapper.IndexOf(bitmap.Pixel(area.left + x, area.top + y), index);
       }
     }
   });

@@ -39,4 +39,13 @@ TColorTable PaletteFromEntries(int count, const unsigned char* entries) {
   return table;
 }
 
+unsigned char TColorMapper::IndexOf(TColor color, int held) {
+  if (held >= 0 && held < static_cast<int>(table_.size()) && table_[static_cast<std::size_t>(held)] == color) {
+    return static_cast<unsigned char>(held);
+  }
+  auto [it, added] = nearest_.try_emplace(color, 0);
+  if (added) it->second = static_cast<unsigned char>(NearestColorIndex(table_, color));
+  return it->second;
+}
+
 }  // namespace trovex

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <unordered_map>
 
 #include "framework/Bitmap.hpp"
 #include "framework/MemoryStream.hpp"
@@ -20,5 +21,20 @@ void SwapRedBlue(unsigned char* block, std::size_t length);
 TColorTable PaletteFromTriples(int count, const TMemoryStream& stream);
 // The same from 4-byte entries of red, green, blue and a byte not used.
 TColorTable PaletteFromEntries(int count, const unsigned char* entries);
+
+// Turns the colours of an edited picture back into indices of a colour
+// table. A pixel that shows the colour of the index it held keeps that index,
+// so entries that repeat a colour (black at 0 and at 1, say) stay apart; any
+// other pixel takes the nearest entry, the lowest index on a tie.
+class TColorMapper {
+ public:
+  explicit TColorMapper(const TColorTable& table) : table_(table) {}
+  // held: the index the pixel held, or -1 where it held none.
+  unsigned char IndexOf(TColor color, int held);
+
+ private:
+  TColorTable table_;
+  std::unordered_map<TColor, unsigned char> nearest_;
+};
 
 }  // namespace trovex

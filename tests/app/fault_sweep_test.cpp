@@ -149,10 +149,10 @@ std::string SmallArchive() {
   items.push_back({1, build::MakeBitmap(8, 8, 9)});
   items.push_back({4, build::MakeRiffWave(300, 10)});
   // Image items are converted into several files each: a BAM of three frames
-  // and a compressed MOS.
+  // whose lookup table lies behind its frame data, and a compressed MOS.
   build::BamShape bam;
   bam.frames = {{6, 5}, {3, 4, false}, {7, 2}};
-  items.push_back({1000, build::MakeBam(bam)});
+  items.push_back({1000, build::MoveBamTablesBehindData(build::MakeBam(bam), false, true)});
   items.push_back({1004, build::CompressItem("MOSCV1  ", build::MakeMos(70, 20, 64, 11))});
   return build::MakeBiff(items);
 }
@@ -168,6 +168,16 @@ TEST_F(FaultSweep, CompressedArchive) {
 TEST_F(FaultSweep, RebuiltArchive) {
   const std::string log = Extracted(kBiffFilter, {Game("A.bif", SmallArchive())});
   test::WriteFileBytes(dir / "ext/ACM Sound/A_0002.acm", "edited sound");
+  // A frame re-saved at 24 bits with one pixel painted: read, mapped by
+  // colour, and its BAM rebuilt with the lookup table moved.
+  const std::string frame = dir / "ext/Images/A_0008_0001.bmp";
+  const TBitmap indexed = LoadBitmapFile(frame);
+  TBitmap rgb(PixelFormat::pf24bit, indexed.Width(), indexed.Height());
+  for (std::uint32_t y = 0; y < rgb.Height(); ++y) {
+    for (std::uint32_t x = 0; x < rgb.Width(); ++x) rgb.SetColor(x, y, indexed.Pixel(x, y));
+  }
+  rgb.SetColor(1, 1, 0xFFFFFF);
+  SaveBitmapFile(rgb, frame);
   Sweep(kLogFilter, {log});
 }
 

@@ -144,6 +144,38 @@ TEST(BiffImages, AnEditedFrameChangesThatFrameAlone) {
   EXPECT_EQ(x.window.results[0], "Frames Data inserted.");
 }
 
+// A compressed BAM as games have them: its palette repeats black (a shadow
+// at 1 beside transparent 0), its palette and lookup table lie behind the
+// frame data, and its empty frame points into the header. An unedited replay
+// keeps the archive; a frame that an editor re-saved at 24 bits with one
+// pixel painted changes that pixel alone.
+TEST(BiffImages, AFrameResavedByAnEditorChangesItsPaintedPixelAlone) {
+  std::vector<std::uint32_t> palette = build::BamPaletteColors(9);
+  for (std::size_t i = 1; i < 256; i += 8) palette[i] = 0;
+  const std::string bam = build::MoveBamTablesBehindData(
+      build::PointEmptyFramesAt(build::MakeBamWithPalette(Shape(129, 9), palette), 0), true, true);
+  ImageArchive x;
+  x.items[0].data = build::CompressItem("BAMCV1  ", bam);
+  test::WriteFileBytes(x.source, build::MakeBiff(x.items));
+  x.run.JobLog.Clear();
+  ExtractBiff(x.run, x.source);
+  EXPECT_EQ(x.Replay(), test::ReadFileBytes(x.source));
+
+  TROVEX_SKIP_WITHOUT_OUTSIDE_CHECKERS();
+  const std::string path = x.Out("Images/AREA_0000_0000.bmp");
+  ASSERT_TRUE(test::Convert({path, "-fill", "#FFFFFF", "-draw", "point 6,3", "-type", "TrueColor", "BMP3:" + path}));
+  const Bytes before = ToBytes(bam);
+  const Bytes after = Inflate(EntryData(x.Replay(), 0));
+  const BamLayout was = ReadBamLayout(before.data(), before.size());
+  const BamLayout is = ReadBamLayout(after.data(), after.size());
+  EXPECT_EQ(is.palette, was.palette);
+  for (std::size_t f = 0; f < 5; ++f) {
+    Bytes expected = DecodeBamFrame(before.data(), before.size(), was, was.frames[f]).pixels;
+    if (f == 0) expected[3 * 30 + 6] = static_cast<unsigned char>(NearestColorIndex(FramePalette(was), 0xFFFFFF));
+    EXPECT_EQ(DecodeBamFrame(after.data(), after.size(), is, is.frames[f]).pixels, expected) << f;
+  }
+}
+
 TEST(BiffImages, APaintedRectangleOnAMosChangesThosePixelsAlone) {
   ImageArchive x;
   const std::string path = x.Out("Images/AREA_0003.bmp");

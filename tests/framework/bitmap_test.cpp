@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "builders/Bytes.hpp"
+#include "builders/ImageBuilder.hpp"
 #include "framework/BitmapFile.hpp"
 #include "framework/Stream.hpp"
 #include "support/ImageMagick.hpp"
@@ -123,6 +124,45 @@ TEST(BitmapFile, ReadsTopDownRowsAndRle4) {
   const TBitmap decoded = DecodeBitmap(data, rle.size());
   EXPECT_EQ(decoded.Pixels(), (std::vector<unsigned char>{0, 0, 0, 0, 0, 0, 0, 1, 2, 1, 2, 1, 3, 4}));
   EXPECT_EQ(decoded.Palette()[3], 0x333333u);
+}
+
+// Literal runs whose bytes are odd carry a pad byte to keep 16-bit
+// alignment; a reader that missed it would take the pad as the next count and
+// garble every pixel after it. ImageMagick writes no such run, so the builder
+// makes them, and ImageMagick checks the builder.
+TEST(BitmapFile, ReadsOddLiteralRunsOfRle8AndRle4) {
+  std::vector<std::uint32_t> colours(16);
+  for (std::uint32_t i = 0; i < 16; ++i) colours[i] = (i * 0x3B1F0D + 0x102030) & 0xFFFFFF;
+  // Per row, literal stretches of 3, 5, 6, 7 and 9 pixels between repeats.
+  std::vector<unsigned char> pixels;
+  std::uint32_t width = 0;
+  for (std::uint32_t y = 0; y < 4; ++y) {
+    unsigned value = y;
+    for (std::uint32_t literal : {3u, 5u, 6u, 7u, 9u}) {
+      for (std::uint32_t i = 0; i < literal; ++i) pixels.push_back(static_cast<unsigned char>(++value % 16));
+      pixels.insert(pixels.end(), 4, static_cast<unsigned char>((value + 8) % 16));
+    }
+    width = static_cast<std::uint32_t>(pixels.size()) / (y + 1);
+  }
+  test::TempDir dir;
+  for (unsigned bits : {8u, 4u}) {
+    SCOPED_TRACE(bits);
+    const std::string file = build::MakeRleBitmap(bits, width, 4, pixels, colours);
+    const TBitmap bitmap = DecodeBitmap(reinterpret_cast<const unsigned char*>(file.data()), file.size());
+    EXPECT_EQ(bitmap.FileBitsPerPixel(), bits);
+    EXPECT_EQ(bitmap.Pixels(), pixels);
+    TROVEX_SKIP_WITHOUT_OUTSIDE_CHECKERS();
+    test::WriteFileBytes(dir / "rle.bmp", file);
+    const std::string rgb = test::RunProcess({"/usr/bin/env", "convert", dir / "rle.bmp", "-depth", "8", "rgb:-"}).out;
+    ASSERT_EQ(rgb.size(), pixels.size() * 3);
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+      const std::uint32_t c = colours[pixels[i]];
+      ASSERT_EQ(MakeColor(static_cast<unsigned char>(rgb[3 * i]), static_cast<unsigned char>(rgb[3 * i + 1]),
+                          static_cast<unsigned char>(rgb[3 * i + 2])),
+                MakeColor(c >> 16, c >> 8, c))
+          << i;
+    }
+  }
 }
 
 // Every truncation and many byte flips of valid files give a bitmap or the

@@ -5,6 +5,7 @@
 #include "framework/BitmapFile.hpp"
 #include "framework/Paths.hpp"
 #include "imaging/BamConvert.hpp"
+#include "imaging/FrameBitmaps.hpp"
 #include "support/ImageMagick.hpp"
 #include "support/TempDir.hpp"
 
@@ -23,27 +24,11 @@ build::BamShape MixedShape() {
   return shape;
 }
 
-// The replay lines naming each frame's bitmap, as extraction logs them.
-TStringList FrameLines(const std::vector<std::string>& paths) {
-  TStringList lines;
-  for (const auto& path : paths) lines.Add(kFrameLinePrefix + path);
-  return lines;
-}
+using test::FrameLines;
 
-struct Extracted {
-  test::TempDir dir;
+struct Extracted : test::ExtractedBam {
   build::BamShape shape;
-  Bytes bam;
-  std::vector<std::string> paths;
-  explicit Extracted(const build::BamShape& s) : shape(s), bam(ToBytes(build::MakeBam(s))) {
-    paths = BamFramesToBitmaps(bam, dir / "AREA_0012.");
-  }
-  // Rebuilds the BAM from the bitmaps and checks that every line was consumed.
-  Bytes Rebuilt() {
-    Bytes copy = bam;
-    EXPECT_EQ(BitmapsToBamFrames(copy, FrameLines(paths), 0), paths.size());
-    return copy;
-  }
+  explicit Extracted(const build::BamShape& s) : ExtractedBam(build::MakeBam(s)), shape(s) {}
 };
 
 TEST(BamFrames, EachFrameBecomesAnEightBitBitmapWithEntryZeroBlack) {
@@ -119,11 +104,12 @@ TEST(BamFrames, AnEditedFrameAloneChangesAndIsStoredUncompressed) {
 
 TEST(BamFrames, ResizedAndTrueColourBitmapsReplaceTheirFrames) {
   Extracted x(MixedShape());
+  const TBitmap frame0 = LoadBitmapFile(x.paths[0]);
   TBitmap bigger(PixelFormat::pf8bit, 3, 2);
+  bigger.Palette() = frame0.Palette();
   bigger.Pixels() = {1, 2, 3, 4, 5, 6};
   SaveBitmapFile(bigger, x.paths[1]);
   // A true-colour edit of frame 0: its colours map to the nearest frame colours.
-  const TBitmap frame0 = LoadBitmapFile(x.paths[0]);
   TBitmap rgb(PixelFormat::pf24bit, frame0.Width(), frame0.Height());
   for (std::uint32_t y = 0; y < rgb.Height(); ++y) {
     for (std::uint32_t x0 = 0; x0 < rgb.Width(); ++x0) rgb.SetColor(x0, y, frame0.Pixel(x0, y) ^ 0x010001);

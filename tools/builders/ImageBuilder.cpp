@@ -151,6 +151,133 @@ std::string MakeMos(std::uint16_t width, std::uint16_t height, std::uint32_t blo
   return out + palettes + table + data;
 }
 
+std::string MakeBamWithPalette(const BamShape& shape, const std::vector<std::uint32_t>& palette) {
+  return AssembleBam(shape, palette);
+}
+
+namespace {
+
+std::uint32_t GetU32(const std::string& bytes, std::size_t at) {
+  std::uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+  return v;
+}
+
+std::uint16_t GetU16(const std::string& bytes, std::size_t at) {
+  const unsigned low = static_cast<unsigned char>(bytes[at]);
+  const unsigned high = static_cast<unsigned char>(bytes[at + 1]);
+  return static_cast<std::uint16_t>(low | high << 8);
+}
+
+}  // namespace
+
+std::string MoveBamTablesBehindData(const std::string& bam, bool palette, bool lookup) {
+  const std::uint16_t count = GetU16(bam, 8);
+  const std::uint32_t paletteOffset = GetU32(bam, 16);
+  const std::uint32_t lookupOffset = GetU32(bam, 20);
+  const std::uint32_t lookupBytes = 2u * GetU16(bam, kHeaderSize + kFrameEntrySize * count);
+  const std::uint32_t dataStart = lookupOffset + lookupBytes;
+  const std::string paletteBytes = bam.substr(paletteOffset, lookupOffset - paletteOffset);
+  const std::string lookupTable = bam.substr(lookupOffset, lookupBytes);
+  std::string out = bam.substr(0, paletteOffset);
+  if (!palette) out += paletteBytes;
+  if (!lookup) out += lookupTable;
+  const auto shift = static_cast<std::uint32_t>(dataStart - out.size());
+  out += bam.substr(dataStart);
+  SetU32(out, 16, palette ? static_cast<std::uint32_t>(out.size()) : paletteOffset);
+  if (palette) out += paletteBytes;
+  SetU32(out, 20,
+         lookup ? static_cast<std::uint32_t>(out.size())
+                : paletteOffset + static_cast<std::uint32_t>(palette ? 0 : paletteBytes.size()));
+  if (lookup) out += lookupTable;
+  for (std::size_t f = 0; f < count; ++f) {
+    const std::size_t at = kHeaderSize + kFrameEntrySize * f + 8;
+    const std::uint32_t entry = GetU32(out, at);
+    SetU32(out, at, (entry & 0x80000000u) | ((entry & 0x7FFFFFFFu) - shift));
+  }
+  return out;
+}
+
+std::string PointEmptyFramesAt(std::string bam, std::uint32_t offset) {
+  for (std::size_t f = 0; f < GetU16(bam, 8); ++f) {
+    const std::size_t entry = kHeaderSize + kFrameEntrySize * f;
+    if (GetU16(bam, entry) != 0 && GetU16(bam, entry + 2) != 0) continue;
+    SetU32(bam, entry + 8, (GetU32(bam, entry + 8) & 0x80000000u) | offset);
+  }
+  return bam;
+}
+
+namespace {
+
+// One row of run-length data, ended by end of line (0, 0).
+std::string RleRow(unsigned bits, const unsigned char* row, std::uint32_t width) {
+  auto repeats = [&](std::uint32_t at) {
+    std::uint32_t n = 1;
+    while (at + n < width && n < 255 && row[at + n] == row[at]) ++n;
+    return n;
+  };
+  std::string out;
+  for (std::uint32_t x = 0; x < width;) {
+    std::uint32_t literal = 0;
+    while (x + literal < width && literal < 255 && repeats(x + literal) < 3) ++literal;
+    if (literal >= 3) {
+      out.push_back('\0');
+      out.push_back(static_cast<char>(literal));
+      std::string bytes;
+      for (std::uint32_t i = 0; i < literal; ++i) {
+        if (bits == 8) {
+          bytes.push_back(static_cast<char>(row[x + i]));
+        } else if (i % 2 == 0) {
+          bytes.push_back(static_cast<char>(row[x + i] << 4));
+        } else {
+          bytes.back() = static_cast<char>(bytes.back() | row[x + i]);
+        }
+      }
+      if (bytes.size() % 2) bytes.push_back('\0');  // the padding to 16 bits
+      out += bytes;
+      x += literal;
+      continue;
+    }
+    const std::uint32_t n = repeats(x);
+    out.push_back(static_cast<char>(n));
+    out.push_back(static_cast<char>(bits == 8 ? row[x] : row[x] << 4 | row[x]));
+    x += n;
+  }
+  return out + std::string(2, '\0');
+}
+
+}  // namespace
+
+std::string MakeRleBitmap(unsigned bits, std::uint32_t width, std::uint32_t height,
+                          const std::vector<unsigned char>& pixels, const std::vector<std::uint32_t>& colours) {
+  std::string data;
+  for (std::uint32_t y = height; y-- > 0;) data += RleRow(bits, pixels.data() + std::size_t{y} * width, width);
+  data += std::string("\0\1", 2);  // end of bitmap
+  const auto pixelOffset = static_cast<std::uint32_t>(14 + 40 + 4 * colours.size());
+  std::string out = "BM";
+  PutU32(out, pixelOffset + static_cast<std::uint32_t>(data.size()));
+  PutU32(out, 0);
+  PutU32(out, pixelOffset);
+  PutU32(out, 40);
+  PutU32(out, width);
+  PutU32(out, height);
+  PutU16(out, 1);
+  PutU16(out, static_cast<std::uint16_t>(bits));
+  PutU32(out, bits == 8 ? 1 : 2);  // RLE8, RLE4
+  PutU32(out, static_cast<std::uint32_t>(data.size()));
+  PutU32(out, 2835);
+  PutU32(out, 2835);
+  PutU32(out, static_cast<std::uint32_t>(colours.size()));
+  PutU32(out, 0);
+  for (std::uint32_t colour : colours) {  // blue, green, red, 0
+    out.push_back(static_cast<char>(colour));
+    out.push_back(static_cast<char>(colour >> 8));
+    out.push_back(static_cast<char>(colour >> 16));
+    out.push_back('\0');
+  }
+  return out + data;
+}
+
 std::string CompressItem(const std::string& signature, const std::string& plain, int level) {
   uLongf packedLength = compressBound(static_cast<uLong>(plain.size()));
   std::string packed(packedLength, '\0');

@@ -47,6 +47,23 @@ std::string MakeFont(std::uint16_t frameCount, std::uint32_t seed);
 // has 24 colours, two of them repeated, the rest of its entries zero.
 std::string MakeMos(std::uint16_t width, std::uint16_t height, std::uint32_t block, std::uint32_t seed);
 
+// A BAM as MakeBam makes it, with the given palette colours (red, green,
+// blue per entry) in place of BamPaletteColors.
+std::string MakeBamWithPalette(const BamShape& shape, const std::vector<std::uint32_t>& palette);
+// The BAM of MakeBam with its palette and/or its frame lookup table moved
+// behind the frame data, the header and frame offsets following them.
+std::string MoveBamTablesBehindData(const std::string& bam, bool palette, bool lookup);
+// The BAM with the data offset of every frame without pixels set to offset
+// (flags kept): pointing into the header, say.
+std::string PointEmptyFramesAt(std::string bam, std::uint32_t offset);
+
+// A run-length BMP file (bits 8: RLE8, bits 4: RLE4) of the pixel indices,
+// top row first, with the colour table. Stretches of 3 or more pixels without
+// 3 equal in a row go in literal runs, padded to 16 bits when their bytes are
+// odd; everything else in repeat runs.
+std::string MakeRleBitmap(unsigned bits, std::uint32_t width, std::uint32_t height,
+                          const std::vector<unsigned char>& pixels, const std::vector<std::uint32_t>& colours);
+
 // A compressed item: the 8-byte signature ("BAMCV1  " or "MOSCV1  "), the
 // plain length and the zlib stream of the plain file.
 std::string CompressItem(const std::string& signature, const std::string& plain, int level = 9);

@@ -125,7 +125,11 @@ TBitmap SmallSheet() {
 std::vector<std::string> Bitmaps() {
   TBitmap rgb(PixelFormat::pf24bit, 5, 3);
   for (std::size_t i = 0; i < rgb.Pixels().size(); ++i) rgb.Pixels()[i] = static_cast<unsigned char>(i * 17);
-  return {MakeBitmap(7, 3, 9), BitmapFile(rgb), BitmapFile(SmallSheet())};
+  // Run-length files whose literal runs take an odd count of bytes.
+  const std::vector<unsigned char> pixels = {1, 2, 3, 4, 4, 4, 5, 6, 7, 8, 9, 2, 2, 2, 2, 1, 3, 5, 7, 9, 11, 13};
+  const std::vector<std::uint32_t> colours(16, 0x405060);
+  return {MakeBitmap(7, 3, 9), BitmapFile(rgb), BitmapFile(SmallSheet()), MakeRleBitmap(8, 11, 2, pixels, colours),
+          MakeRleBitmap(4, 11, 2, pixels, colours)};
 }
 
 std::vector<std::string> Bams() {
@@ -135,7 +139,9 @@ std::vector<std::string> Bams() {
   BamShape plain;
   plain.frames = {{3, 3, false}};
   plain.dataInReverse = true;
-  return {MakeBam(shape), MakeBam(plain), MakeBam(BamShape{})};
+  // Tables behind the frame data, and an empty frame pointing into the header.
+  return {MakeBam(shape), MakeBam(plain), MakeBam(BamShape{}), MoveBamTablesBehindData(MakeBam(shape), true, false),
+          MoveBamTablesBehindData(PointEmptyFramesAt(MakeBam(shape), 4), false, true)};
 }
 
 std::vector<std::string> Moses() { return {MakeMos(70, 10, 64, 1), MakeMos(3, 5, 2, 2), MakeMos(0, 0, 64, 3)}; }
