@@ -109,7 +109,7 @@ TEST(TrovexCli, MissingInputEndsTheRunWithStatus1AndNoResultLog) {
   test::TempDir dir;
   const auto result = RunCli({"--type", "biff", "--output", "OUT", "nowhere.bif"}, dir.path());
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.err, "trovex-cli: error: Cannot open file " + (dir / "nowhere.bif") + "\n");
+  EXPECT_EQ(result.err, "trovex-cli: error: Cannot open file " + (dir / "nowhere.bif") + ": No such file or directory\n");
   EXPECT_EQ(result.out, "");
   EXPECT_FALSE(PathExists(dir / "OUT/result.log"));
 }
