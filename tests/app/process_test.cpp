@@ -227,7 +227,7 @@ TEST_F(Process, RunIsNotReenteredAndTheListIsNotChangedWhileRunning) {
   EXPECT_EQ(window.messages.size(), 1u);
 }
 
-TEST_F(Process, DispatchWithoutHandlerStillTogglesStopAndSaveResults) {
+TEST_F(Process, DispatchWithoutHandlerLeavesStopAloneAndSetsSaveResults) {
   form.DispatchFormat(9, "/nothing");
   EXPECT_FALSE(window.IsEnabled(Button::Stop));
   EXPECT_FALSE(window.IsEnabled(Button::SaveLog));
