@@ -28,7 +28,7 @@ _trovex_cli() {
   esac
 
   if [[ $cur == -* ]]; then
-    COMPREPLY=($(compgen -W "--type --output --kinds --help --version --" -- "$cur"))
+    COMPREPLY=($(compgen -W "--type --output --kinds --verbose --help --version --" -- "$cur"))
     return
   fi
   COMPREPLY=($(compgen -f -- "$cur"))

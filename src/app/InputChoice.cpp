@@ -93,4 +93,26 @@ DroppedFilesType InputTypeOfFiles(const std::vector<std::string>& paths) {
   return result;
 }
 
+ChosenFilesCheck CheckChosenFiles(const InputType& chosen, const std::vector<std::string>& paths) {
+  const std::string_view chosenExtension = ExtensionOf(chosen.pattern);
+  std::vector<std::string> misfits;
+  for (const std::string& path : paths) {
+    const std::string name = FileNamePart(path);
+    if (InputTypeOfPath(name) != nullptr && !SameIgnoringCase(ExtensionOf(name), chosenExtension)) misfits.push_back(path);
+  }
+  if (misfits.empty()) return {};
+  const std::string wanted = EntriesNoun(chosen.formatCode);
+  const DroppedFilesType all = InputTypeOfFiles(paths);
+  if (misfits.size() == paths.size() && all.type != nullptr) {
+    const std::string found = EntriesNoun(all.type->formatCode);
+    return {false, all.type,
+            (paths.size() == 1 ? FileNamePart(paths.front()) + " is one of the " : "The chosen files are ") + found +
+                ", not " + wanted + ". Add " + (paths.size() == 1 ? "it" : "them") + " as " + found + "?"};
+  }
+  const InputType* other = InputTypeOfPath(misfits.front());
+  return {false, nullptr,
+          FileNamePart(misfits.front()) + " is one of the " + EntriesNoun(other->formatCode) + ", not " + wanted +
+              "; nothing was added. Choose files of one type, with the type that fits them."};
+}
+
 }  // namespace trovex

@@ -30,4 +30,14 @@ struct DroppedFilesType {
 };
 DroppedFilesType InputTypeOfFiles(const std::vector<std::string>& paths);
 
+// Files chosen in the open dialog under an input type, checked against their
+// extensions: files whose extension belongs to another input type do not
+// fit. When none fits and all are of one other type, that type is offered.
+struct ChosenFilesCheck {
+  bool fits = true;
+  const InputType* offered = nullptr;  // ask to add them as this type instead
+  std::string text;                    // the question, or the refusal
+};
+ChosenFilesCheck CheckChosenFiles(const InputType& chosen, const std::vector<std::string>& paths);
+
 }  // namespace trovex

@@ -76,8 +76,19 @@ void TMainForm::BAddLogClick() {
   window_.SetButtonEnabled(Button::BSaveList, false);
   const OpenDialogResult answer = window_.ShowOpenDialog(OpenDialogFilters());
   const InputType* type = answer.confirmed ? InputTypeOfFilter(answer.filterIndex) : nullptr;
+  if (type != nullptr) type = CheckedType(*type, answer.paths);
   if (type != nullptr) AddFiles(*type, answer.paths);
   if (window_.ListCount() > 0) EnableListCommands(true);
+}
+
+// The dialog's filter gives the type whatever the files are; their
+// extensions have the last word, as for dropped files.
+const InputType* TMainForm::CheckedType(const InputType& chosen, const std::vector<std::string>& paths) {
+  const ChosenFilesCheck check = CheckChosenFiles(chosen, paths);
+  if (check.fits) return &chosen;
+  if (check.offered != nullptr) return window_.AskYesNo(check.text, "Add files") ? check.offered : nullptr;
+  window_.ShowMessage(check.text, "Add files");
+  return nullptr;
 }
 
 void TMainForm::AddDroppedFiles(const std::vector<std::string>& paths) {
@@ -142,7 +153,7 @@ void TMainForm::BSaveListClick() {
 }
 
 void TMainForm::SaveLogClick() {
-  const auto path = window_.ShowSaveResultsDialog();
+  const auto path = window_.ShowSaveResultsDialog(run_.OutputDir);
   if (!path) return;
   window_.SaveResults(*path);
   window_.ShowMessage(FileNamePart(*path), "Operation status");
@@ -172,8 +183,10 @@ void TMainForm::BProcessClick() {
   RunningGuard guard(running_);
   EnableRunCommands(false);
   run_.StopMark = false;
+  bool started = false;
   try {
     window_.ClearResults();
+    window_.SetStatus("", "");
     run_.JobLog.Clear();
     run_.OutputDir = CurrentDirectory();
     const auto chosen = window_.ChooseDirectory(run_.OutputDir);
@@ -183,14 +196,32 @@ void TMainForm::BProcessClick() {
       ResetRunDisplay();
       window_.SetBarMax(Bar::Total, 100);
       totalBytes_ = 0;
+      run_.SkippedItems = 0;
+      run_.Replayed.clear();
+      summary_.Begin(formatCode_, run_.OutputDir);
+      started = true;
+      // Stop stays usable from here to the end of the run, between entries
+      // too, so that a press is never handled while it is disabled.
+      window_.SetButtonEnabled(Button::Stop, !run_.StopRequested());
       RunEntries();
+      window_.SetButtonEnabled(Button::Stop, false);
       ResetRunDisplay();
+      const auto ending = run_.StopRequested() ? TRunSummary::Ending::Stopped : TRunSummary::Ending::Complete;
+      window_.SetStatus(summary_.Totals(ending, window_.ListCount()), run_.OutputDir);
+    } else {
+      window_.SetStatus("No output folder chosen; nothing was processed.", "");
     }
     FinishRun();
-  } catch (...) {
+  } catch (const std::exception& error) {
     progress_.EndEntries();
     window_.SetButtonEnabled(Button::Stop, false);
     ResetRunDisplay();
+    // The error stays with the results, so that saving them keeps it.
+    window_.AppendRunError(error.what());
+    window_.SetButtonEnabled(Button::SaveLog, true);
+    if (started) {
+      window_.SetStatus(summary_.Totals(TRunSummary::Ending::Failed, window_.ListCount()), run_.OutputDir);
+    }
     EnableRunCommands(true);
     ShowInputType();
     throw;
@@ -213,6 +244,7 @@ void TMainForm::RunEntries() {
     window_.SetLabel(Label::Extracted, "");
     window_.SetBarPosition(Bar::Progress, 0);
     progress_.BeginEntry(i, window_.ListCount(), !replay);
+    summary_.BeforeInput(run_, entry);
     try {
       DispatchFormat(formatCode_, entry);
     } catch (const Exception& error) {
@@ -220,14 +252,23 @@ void TMainForm::RunEntries() {
       // is written for it, as after a stop.
       DropEmptyGroup(groupStart);
       SaveJobLog();
-      if (window_.ListCount() == 1) throw;
-      throw Exception(Format("%s (input %d of %d: %s)", error.what(), i + 1, window_.ListCount(), entry.c_str()));
+      const std::string message = EntryError(error.what(), i, entry);
+      if (message == error.what()) throw;
+      throw Exception(message);
     }
     progress_.EndEntries();
+    for (const std::string& sentence : summary_.AfterInput(run_, entry)) window_.SetStatus(sentence, "");
     if (run_.StopRequested()) DropEmptyGroup(groupStart);
     window_.SetBarPosition(Bar::Total, (i + 1) * 100 / window_.ListCount());
     window_.ProcessMessages();
   }
+}
+
+std::string TMainForm::EntryError(const std::string& message, int index, const std::string& entry) const {
+  const int count = window_.ListCount();
+  if (count == 1) return message;
+  if (message.find(entry) != std::string::npos) return Format("%s (input %d of %d)", message.c_str(), index + 1, count);
+  return Format("%s (input %d of %d: %s)", message.c_str(), index + 1, count, entry.c_str());
 }
 
 // An entry abandoned by a stop or a failure, with nothing logged for it,
@@ -252,14 +293,13 @@ void TMainForm::FinishRun() {
   window_.ShowMessage(run_.StopRequested() ? kStoppedText : kCompleteText, kProcessCaption);
 }
 
+// Stop is not touched here: it is enabled for the whole run (BProcessClick).
 void TMainForm::DispatchFormat(std::uint8_t code, const std::string& path) {
   window_.FocusResults();
   window_.SetButtonEnabled(Button::SaveLog, false);
-  window_.SetButtonEnabled(Button::Stop, true);
-  // Stop and Save results end as after every dispatch, also when the
-  // handler's error ends the run.
+  // Save results ends as after every dispatch, also when the handler's error
+  // ends the run.
   const auto endDispatch = [this] {
-    window_.SetButtonEnabled(Button::Stop, false);
     if (window_.ResultLineCount() > 0) window_.SetButtonEnabled(Button::SaveLog, true);
   };
   try {

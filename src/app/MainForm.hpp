@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/ProgressWindow.hpp"
+#include "app/RunSummary.hpp"
 #include "run/RunState.hpp"
 #include "run/WindowPort.hpp"
 
@@ -55,6 +56,9 @@ class TMainForm {
   // Add's step 3 onwards for files of one input type. When the list holds
   // entries of another type the user is asked first; No keeps the list.
   void AddFiles(const InputType& type, const std::vector<std::string>& paths);
+  // The type chosen in the open dialog when the files' extensions fit it, or
+  // the type the user agrees to take instead; nothing when refused.
+  const InputType* CheckedType(const InputType& chosen, const std::vector<std::string>& paths);
   // The commands that edit the list or start a run, off for a run and back
   // as the list's state gives after it.
   void EnableRunCommands(bool enabled);
@@ -66,10 +70,14 @@ class TMainForm {
   // Writes result.log for an extraction run that logged anything.
   void SaveJobLog();
   void FinishRun();
+  // The message of an error that ended the run at entry index: it names the
+  // entry, once.
+  std::string EntryError(const std::string& message, int index, const std::string& entry) const;
 
   TWindowPort& window_;
   TProgressWindow progress_;
   RunState run_;
+  TRunSummary summary_;
   std::uint8_t formatCode_ = 0;
   std::uint64_t totalBytes_ = 0;
   bool running_ = false;

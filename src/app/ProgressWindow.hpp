@@ -27,6 +27,7 @@ class TProgressWindow : public TWindowPort {
   void ClearResults() override { window_.ClearResults(); }
   void AppendResult(const std::string& line) override { window_.AppendResult(line); }
   int ResultLineCount() const override { return window_.ResultLineCount(); }
+  void AppendRunError(const std::string& message) override { window_.AppendRunError(message); }
   void FocusResults() override { window_.FocusResults(); }
   void SaveResults(const std::string& path) override { window_.SaveResults(path); }
 
@@ -44,11 +45,14 @@ class TProgressWindow : public TWindowPort {
     return window_.ShowOpenDialog(filters);
   }
   std::optional<std::string> ShowSaveListDialog() override { return window_.ShowSaveListDialog(); }
-  std::optional<std::string> ShowSaveResultsDialog() override { return window_.ShowSaveResultsDialog(); }
+  std::optional<std::string> ShowSaveResultsDialog(const std::string& folder) override {
+    return window_.ShowSaveResultsDialog(folder);
+  }
   std::optional<std::string> ChooseDirectory(const std::string& start) override {
     return window_.ChooseDirectory(start);
   }
 
+  void SetStatus(const std::string& text, const std::string& folder) override { window_.SetStatus(text, folder); }
   void ShowMessage(const std::string& text, const std::string& caption) override {
     window_.ShowMessage(text, caption);
   }

@@ -30,6 +30,7 @@ void MakeCompressedBiff(RunState& run, const std::string& path) {
   const unsigned threads = PipelineThreads();
   TPerThread<TBufferCompressor> compressors(threads, [] { return std::make_unique<TBufferCompressor>(cmlBest); });
   TOrderedPipeline pipeline(threads);
+  pipeline.WhileWaiting([&run] { run.Pump(); });
   int percent = 0;
   for (std::int64_t at = 0; at < size; at += kCompressedBiffBlockSize) {
     if (run.StopRequested()) return;

@@ -70,6 +70,7 @@ bool DecompressBiffBlocks(RunState& run, TStream& archive, const std::string& pa
   TBlockOutput plain(output);
   TPerThread<TBufferDecompressor> decompressors(threads, [] { return std::make_unique<TBufferDecompressor>(); });
   TOrderedPipeline pipeline(threads);
+  pipeline.WhileWaiting([&run] { run.Pump(); });
   std::uint64_t at = kCompressedHeaderSize;
   archive.SetPosition(static_cast<std::int64_t>(at));
   for (std::uint64_t number = 0; at < size; ++number) {

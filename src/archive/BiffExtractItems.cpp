@@ -20,7 +20,9 @@ TItemWriter::TItemWriter(RunState& run, const TFileStream& archive, const std::s
       archive_(archive),
       archivePath_(archivePath),
       inflaters_(PipelineThreads(), [] { return std::make_unique<TBufferDecompressor>(); }),
-      pipeline_(PipelineThreads()) {}
+      pipeline_(PipelineThreads()) {
+  pipeline_.WhileWaiting([&run] { run.Pump(); });
+}
 
 std::string TItemWriter::Folder(const char* folder) {
   const std::string folderPath = run_.OutputPath(folder);
@@ -85,7 +87,10 @@ void TItemWriter::Convert(std::uint32_t index, const std::string& detail, Conver
   };
   // A skipped item's files stay unreported, so they go with the rest.
   auto report = [this, index, detail, outcome] {
-    if (!outcome->skipped.empty()) return run_.Result(ItemLabel(index) + " skipped: " + outcome->skipped + ".");
+    if (!outcome->skipped.empty()) {
+      ++run_.SkippedItems;
+      return run_.Result(ItemLabel(index) + " skipped: " + outcome->skipped + ".");
+    }
     MarkReported(outcome->files);
     run_.Message("Extracting item " + std::to_string(std::uint64_t{index} + 1) + " from " + FileNamePart(archivePath_) +
                  "...");
@@ -97,7 +102,10 @@ void TItemWriter::Convert(std::uint32_t index, const std::string& detail, Conver
 }
 
 void TItemWriter::Skip(std::uint32_t index, const std::string& reason) {
-  pipeline_.Submit({[](unsigned) {}, [this, line = ItemLabel(index) + " skipped: " + reason] { run_.Result(line); }});
+  pipeline_.Submit({[](unsigned) {}, [this, line = ItemLabel(index) + " skipped: " + reason] {
+                      ++run_.SkippedItems;
+                      run_.Result(line);
+                    }});
 }
 
 }  // namespace trovex

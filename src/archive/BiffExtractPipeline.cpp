@@ -1,6 +1,7 @@
 #include "archive/BiffExtractPipeline.hpp"
 
 #include <algorithm>
+#include <chrono>
 
 namespace trovex {
 
@@ -9,6 +10,8 @@ namespace {
 // Slots per thread: enough that no thread waits for the slowest job.
 constexpr std::size_t kSlotsPerThread = 8;
 constexpr unsigned kMaxThreads = 16;
+// How long the caller waits for a job before it calls the idle routine.
+constexpr std::chrono::milliseconds kIdleInterval(20);
 
 }  // namespace
 
@@ -70,7 +73,10 @@ void TOrderedPipeline::Advance() {
     RunClaimed(index, 0);
     return;
   }
-  changed_.wait(lock, [&oldest] { return oldest.done; });
+  if (!idle_) return changed_.wait(lock, [&oldest] { return oldest.done; });
+  if (changed_.wait_for(lock, kIdleInterval, [&oldest] { return oldest.done; })) return;
+  lock.unlock();
+  idle_();
 }
 
 void TOrderedPipeline::Submit(TOrderedJob job) {

@@ -44,6 +44,9 @@ class TOrderedPipeline {
   void Submit(TOrderedJob job);
   // Works off and reports every queued job.
   void Drain();
+  // Called now and then on the caller's thread while it waits for a job of
+  // another thread, so that the window stays responsive then too.
+  void WhileWaiting(std::function<void()> idle) { idle_ = std::move(idle); }
 
  private:
   struct Slot {
@@ -63,6 +66,7 @@ class TOrderedPipeline {
   std::size_t claimed_ = 0;    // jobs taken by a thread (under mutex_)
   std::size_t reported_ = 0;   // jobs reported (caller only)
   bool stopping_ = false;
+  std::function<void()> idle_;
   std::vector<std::thread> workers_;
 };
 

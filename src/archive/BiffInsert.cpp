@@ -176,6 +176,7 @@ class ArchiveRebuild {
   bool Settle() {
     const auto count = static_cast<std::uint32_t>(tables_.files.size());
     TOrderedPipeline pipeline(PipelineThreads());
+    pipeline.WhileWaiting([&run = run_] { run.Pump(); });
     for (std::uint64_t next = 0; next < count;) {
       if (run_.StopRequested()) return false;
       std::optional<Target> target = NextTarget(run_.ReplayLines, index_, count);

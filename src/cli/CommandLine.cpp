@@ -50,6 +50,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CLI::Option* typeOption = app.add_option("--type", type)->multi_option_policy(last);
   CLI::Option* outputOption = app.add_option("--output", options.output)->multi_option_policy(last);
   CLI::Option* kindsOption = app.add_option("--kinds", kinds)->multi_option_policy(last);
+  app.add_flag("--verbose", options.verbose);
   app.add_option("FILE", options.files);
   // CLI11 takes the arguments last first.
   std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -79,7 +80,8 @@ std::string CliHelpText() {
          "  --type TYPE    one of: " + TypeWords() + "\n"
          "  --output DIR   output directory, created when missing\n"
          "  --kinds LIST   archive kinds to extract, comma-separated:\n"
-         "                 wav, bmp, mve, image, mos (default: all)\n\n"
+         "                 wav, bmp, mve, image, mos (default: all)\n"
+         "  --verbose      say on standard error what each input wrote, and where\n\n"
          "Exit status: 0 success, 1 error, 2 usage, 3 a message was shown,\n"
          "130 stopped by Ctrl-C.\n";
 }
@@ -91,6 +93,7 @@ int RunCommandLine(const CliOptions& options, std::FILE* out, std::FILE* err) {
   for (const auto& file : options.files) answer.paths.push_back(AbsolutePath(file));
   const bool drawStatus = platform::IsTerminal(err) && platform::EnableTerminalControl(err);
   TTerminalWindow window(answer, AbsolutePath(options.output), out, err, drawStatus);
+  window.verbose = options.verbose;
   TMainForm form(window);
   window.onInterrupt = [&form] { form.StopClick(); };
   TTerminalWindow::ResetInterrupt();

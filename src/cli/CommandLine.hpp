@@ -10,7 +10,7 @@
 
 namespace trovex {
 
-inline constexpr const char* kCliUsage = "usage: trovex-cli --type TYPE --output DIR [--kinds LIST] FILE...";
+inline constexpr const char* kCliUsage = "usage: trovex-cli --type TYPE --output DIR [--kinds LIST] [--verbose] FILE...";
 
 enum class CliAction { Run, Help, Version };
 
@@ -19,6 +19,7 @@ struct CliOptions {
   int filterIndex = 0;  // the open dialog's filter of --type
   std::string output;
   KindSet kinds = kAllKinds;
+  bool verbose = false;  // what each input wrote, on standard error
   std::vector<std::string> files;
 };
 

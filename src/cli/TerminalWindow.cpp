@@ -98,6 +98,14 @@ void TTerminalWindow::ShowMessage(const std::string& text, const std::string& ca
   }
 }
 
+void TTerminalWindow::SetStatus(const std::string& text, const std::string&) {
+  if (!verbose || text.empty()) return;
+  ClearStatus();
+  std::fflush(out_);
+  std::fprintf(err_, "%s\n", text.c_str());
+  DrawStatus();
+}
+
 void TTerminalWindow::ProcessMessages() {
   if (!interruptRequested) return;
   interruptRequested = false;

@@ -25,6 +25,9 @@ class TTerminalWindow : public TWindowPort {
   static void RequestInterrupt();
   static void ResetInterrupt();
 
+  // Status texts are written only when verbose is set.
+  bool verbose = false;
+
   // True when a message box other than the completion box was shown.
   bool ShowedOtherMessage() const { return showedOtherMessage_; }
 
@@ -35,6 +38,8 @@ class TTerminalWindow : public TWindowPort {
   void ClearResults() override;
   void AppendResult(const std::string& line) override;
   int ResultLineCount() const override { return resultLines_; }
+  // Standard output holds results only: the error goes to standard error.
+  void AppendRunError(const std::string&) override {}
   void FocusResults() override {}
   void SaveResults(const std::string&) override {}
   void SetButtonEnabled(Button, bool) override {}
@@ -47,8 +52,10 @@ class TTerminalWindow : public TWindowPort {
   void ListSetCurrent(int) override {}
   OpenDialogResult ShowOpenDialog(const std::vector<FileFilter>& filters) override;
   std::optional<std::string> ShowSaveListDialog() override { return std::nullopt; }
-  std::optional<std::string> ShowSaveResultsDialog() override { return std::nullopt; }
+  std::optional<std::string> ShowSaveResultsDialog(const std::string&) override { return std::nullopt; }
   std::optional<std::string> ChooseDirectory(const std::string& start) override;
+  // With verbose on, every status text goes to standard error as a line.
+  void SetStatus(const std::string& text, const std::string& folder) override;
   void ShowMessage(const std::string& text, const std::string& caption) override;
   void ProcessMessages() override;
   void CloseWindow() override {}

@@ -22,6 +22,12 @@ std::string Format(const char* fmt, ...) {
 
 EFOpenError::EFOpenError(const std::string& path) : EStreamError("Cannot open file " + path) {}
 
+EFOpenError::EFOpenError(const std::string& path, int error)
+    : EStreamError("Cannot open file " + path + ": " + std::strerror(error)) {}
+
+EOutputIsInputError::EOutputIsInputError(const std::string& path)
+    : EFCreateError(WholeMessage{}, "Cannot write " + path + ": it is the file being read; choose another output folder.") {}
+
 EFCreateError::EFCreateError(const std::string& path) : EStreamError("Cannot create file " + path) {}
 
 EReadError::EReadError() : EStreamError("Stream read error") {}

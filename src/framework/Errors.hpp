@@ -29,16 +29,22 @@ class EStreamError : public Exception {
   using Exception::Exception;
 };
 
-// "Cannot open file %s"
+// "Cannot open file %s"; with the system's reason when it gave one ("Cannot
+// open file <path>: No such file or directory").
 class EFOpenError : public EStreamError {
  public:
   explicit EFOpenError(const std::string& path);
+  EFOpenError(const std::string& path, int error);
 };
 
 // "Cannot create file %s"
 class EFCreateError : public EStreamError {
  public:
   explicit EFCreateError(const std::string& path);
+
+ protected:
+  struct WholeMessage {};
+  EFCreateError(WholeMessage, const std::string& message) : EStreamError(message) {}
 };
 
 // "Stream read error"; when the system refuses a read of a file, "Cannot
@@ -55,6 +61,14 @@ class EWriteError : public EStreamError {
  public:
   EWriteError();
   EWriteError(const std::string& path, int error);
+};
+
+// An output that is the very file being read (the replay of a job log into
+// the game's own folder): "Cannot write <path>: it is the file being read;
+// choose another output folder."
+class EOutputIsInputError : public EFCreateError {
+ public:
+  explicit EOutputIsInputError(const std::string& path);
 };
 
 // "List index out of bounds (%d)"

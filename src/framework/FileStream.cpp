@@ -42,7 +42,8 @@ TFileStream::TFileStream(const std::string& path, FileMode mode) : path_(path) {
   if (file_ == platform::kNoFile) {
     if (refusal == platform::OpenRefusal::ReadOnly) throw EStreamError("Cannot write to " + path + ": it is read-only");
     if (refusal == platform::OpenRefusal::NotRegularFile) throw EStreamError(path + " is not a regular file");
-    throw EFOpenError(path);
+    const int error = platform::LastError();
+    throw error != 0 ? EFOpenError(path, error) : EFOpenError(path);
   }
   Register();
 }

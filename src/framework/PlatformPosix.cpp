@@ -57,11 +57,14 @@ FileHandle OpenExisting(const std::string& path, Access access, OpenRefusal& ref
   const int fd = ::open(path.c_str(), (access == Access::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK);
   struct stat info {};
   if (fd < 0) {
+    // The open's reason stays the last error for the caller's message.
+    const int error = errno;
     if (access == Access::ReadWrite && (errno == EACCES || errno == EROFS) && ::access(path.c_str(), R_OK) == 0) {
       refusal = OpenRefusal::ReadOnly;
     } else if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
       refusal = OpenRefusal::NotRegularFile;
     }
+    errno = error;
     return kNoFile;
   }
   const bool stated = ::fstat(fd, &info) == 0;

@@ -133,7 +133,10 @@ FileHandle OpenExisting(const std::string& path, Access access, OpenRefusal& ref
     refusal = readOnly ? OpenRefusal::ReadOnly : OpenRefusal::NotRegularFile;
     return kNoFile;
   }
+  // The open's reason stays the last error for the caller's message.
+  const DWORD error = GetLastError();
   const DWORD attributes = GetFileAttributesW(name.c_str());
+  SetLastError(error);
   if (attributes == INVALID_FILE_ATTRIBUTES) return kNoFile;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) refusal = OpenRefusal::NotRegularFile;
   else if (access == Access::ReadWrite && (attributes & FILE_ATTRIBUTE_READONLY)) refusal = OpenRefusal::ReadOnly;
@@ -182,6 +185,9 @@ int LastError() {
       return EACCES;
     case ERROR_WRITE_PROTECT:
       return EROFS;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return ENOENT;
     default:
       return EIO;
   }

@@ -63,7 +63,9 @@ void RemoveStaleTemporaries(const std::string& finalPath) {
 TSafeOutput::TSafeOutput(const std::string& finalPath, OutputKind kind) : finalPath_(finalPath) {
   const platform::FileStatus existing = platform::StatusOf(finalPath);
   if (existing.directory) throw EFCreateError(finalPath);
-  if (existing.exists && kind == OutputKind::NewFile && IsOpenInProcess(existing.id)) throw EFCreateError(finalPath);
+  if (existing.exists && kind == OutputKind::NewFile && IsOpenInProcess(existing.id)) {
+    throw EOutputIsInputError(finalPath);
+  }
   if (kind == OutputKind::Replacement) RemoveStaleTemporaries(finalPath);
   // The file is written without any name where the system offers that: a
   // new one is linked in when complete, a replacement is given a temporary

@@ -66,9 +66,10 @@ OpenDialogResult RunOpenDialog(QWidget* owner, const std::vector<FileFilter>& fi
   return result;
 }
 
-std::optional<std::string> RunSaveDialog(QWidget* owner, const SaveDialogKind& kind) {
+std::optional<std::string> RunSaveDialog(QWidget* owner, const SaveDialogKind& kind, const std::string& folder) {
   QFileDialog dialog(owner);
   SetUpSaveDialog(dialog, kind);
+  if (!folder.empty()) dialog.setDirectory(QString::fromLocal8Bit(folder));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().constFirst().toLocal8Bit().toStdString();
 }

@@ -44,6 +44,7 @@ void SetUpSaveDialog(QFileDialog& dialog, const SaveDialogKind& kind);
 // The dialogs shown modally over owner. Paths come back in the locale's
 // 8-bit form.
 OpenDialogResult RunOpenDialog(QWidget* owner, const std::vector<FileFilter>& filters);
-std::optional<std::string> RunSaveDialog(QWidget* owner, const SaveDialogKind& kind);
+// A save dialog starts in folder when it is not empty.
+std::optional<std::string> RunSaveDialog(QWidget* owner, const SaveDialogKind& kind, const std::string& folder = {});
 
 }  // namespace trovex

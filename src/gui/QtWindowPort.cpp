@@ -1,6 +1,8 @@
 #include "gui/QtWindowPort.hpp"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QTextCursor>
 
 #include "framework/Errors.hpp"
@@ -25,7 +27,7 @@ TDialogHooks RealDialogs(QWidget* window) {
   TDialogHooks hooks;
   hooks.OpenFiles = [window](const std::vector<FileFilter>& filters) { return RunOpenDialog(window, filters); };
   hooks.SaveList = [window] { return RunSaveDialog(window, kSaveListDialog); };
-  hooks.SaveResults = [window] { return RunSaveDialog(window, kSaveResultsDialog); };
+  hooks.SaveResults = [window](const std::string& folder) { return RunSaveDialog(window, kSaveResultsDialog, folder); };
   hooks.ChooseDirectory = [window](const std::string& start) { return RunDirectoryChooser(window, start); };
   hooks.Message = [window](QMessageBox::Icon icon, const QString& text, const QString& caption) {
     QMessageBox box(icon, caption, text, QMessageBox::Ok, window);
@@ -38,11 +40,16 @@ TDialogHooks RealDialogs(QWidget* window) {
     FitCaption(box);
     return box.exec() == QMessageBox::Yes;
   };
+  hooks.OpenFolder = [](const QString& folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); };
   return hooks;
 }
 
 TQtWindowPort::TQtWindowPort(QWidget* window, const TWindowControls& controls)
-    : window_(window), controls_(controls), dialogs_(RealDialogs(window)) {}
+    : window_(window), controls_(controls), dialogs_(RealDialogs(window)) {
+  QObject::connect(controls_.OpenFolder, &QPushButton::clicked, window_, [this] {
+    if (!statusFolder_.isEmpty()) dialogs_.OpenFolder(statusFolder_);
+  });
+}
 
 void TQtWindowPort::ShowError(const std::string& message) {
   dialogs_.Message(QMessageBox::Critical, Display(message), "Trovex");
@@ -50,6 +57,7 @@ void TQtWindowPort::ShowError(const std::string& message) {
 
 void TQtWindowPort::SetLabel(Label label, const std::string& text) {
   controls_.LabelOf(label)->SetFullText(Display(text));
+  if (label == Label::Extracted) PlaceProcessGroup(controls_);
 }
 
 void TQtWindowPort::SetBarMax(Bar bar, int maximum) { controls_.BarOf(bar)->setMaximum(maximum); }
@@ -89,7 +97,13 @@ void TQtWindowPort::SaveResults(const std::string& path) {
   WriteWholeFile(path, SavedResultsDocument(path, resultLines_));
 }
 
+// The kinds choice and drops on the list go with Add: they are refused
+// while Add is (during a run).
 void TQtWindowPort::SetButtonEnabled(Button button, bool enabled) {
+  if (button == Button::BAddLog) {
+    controls_.Kinds->setEnabled(enabled);
+    controls_.LogList->SetDropsRefused(!enabled);
+  }
   if (QAction* action = controls_.ToolButton(button)) {
     action->setEnabled(enabled);
   } else {
@@ -134,10 +148,29 @@ OpenDialogResult TQtWindowPort::ShowOpenDialog(const std::vector<FileFilter>& fi
 
 std::optional<std::string> TQtWindowPort::ShowSaveListDialog() { return dialogs_.SaveList(); }
 
-std::optional<std::string> TQtWindowPort::ShowSaveResultsDialog() { return dialogs_.SaveResults(); }
+std::optional<std::string> TQtWindowPort::ShowSaveResultsDialog(const std::string& folder) {
+  return dialogs_.SaveResults(folder);
+}
 
+// Once the chooser has closed, the main window takes the keyboard again, so
+// that Esc reaches it during the run that follows.
 std::optional<std::string> TQtWindowPort::ChooseDirectory(const std::string& start) {
-  return dialogs_.ChooseDirectory(start);
+  std::optional<std::string> chosen = dialogs_.ChooseDirectory(start);
+  window_->raise();
+  window_->activateWindow();
+  return chosen;
+}
+
+// An empty text starts a new run's history. The open folder action shows
+// with the folder of a run's totals.
+void TQtWindowPort::SetStatus(const std::string& text, const std::string& folder) {
+  const QString shown = Display(text);
+  if (shown.isEmpty()) statusHistory_.clear();
+  else statusHistory_ << shown;
+  controls_.StatusLine->setText(shown);
+  controls_.StatusLine->setToolTip(statusHistory_.join('\n'));
+  statusFolder_ = Display(folder);
+  controls_.OpenFolder->setVisible(!statusFolder_.isEmpty());
 }
 
 void TQtWindowPort::ShowMessage(const std::string& text, const std::string& caption) {

@@ -19,10 +19,12 @@ namespace trovex {
 struct TDialogHooks {
   std::function<OpenDialogResult(const std::vector<FileFilter>& filters)> OpenFiles;
   std::function<std::optional<std::string>()> SaveList;
-  std::function<std::optional<std::string>()> SaveResults;
+  std::function<std::optional<std::string>(const std::string& folder)> SaveResults;
   std::function<std::optional<std::string>(const std::string& start)> ChooseDirectory;
   std::function<void(QMessageBox::Icon icon, const QString& text, const QString& caption)> Message;
   std::function<bool(const QString& text, const QString& caption)> Question;
+  // Opens a folder in the desktop's file manager.
+  std::function<void(const QString& folder)> OpenFolder;
 };
 
 // The real dialogs, owned by window.
@@ -37,6 +39,8 @@ class TQtWindowPort : public TWindowPort {
   void ShowError(const std::string& message);
   // The results pane's lines as they were appended, byte for byte.
   const std::vector<std::string>& ResultLines() const { return resultLines_; }
+  // The folder that Open folder opens; empty while it is hidden.
+  const QString& StatusFolder() const { return statusFolder_; }
 
   void SetLabel(Label label, const std::string& text) override;
   void SetBarMax(Bar bar, int maximum) override;
@@ -61,9 +65,10 @@ class TQtWindowPort : public TWindowPort {
 
   OpenDialogResult ShowOpenDialog(const std::vector<FileFilter>& filters) override;
   std::optional<std::string> ShowSaveListDialog() override;
-  std::optional<std::string> ShowSaveResultsDialog() override;
+  std::optional<std::string> ShowSaveResultsDialog(const std::string& folder) override;
   std::optional<std::string> ChooseDirectory(const std::string& start) override;
 
+  void SetStatus(const std::string& text, const std::string& folder) override;
   void ShowMessage(const std::string& text, const std::string& caption) override;
   bool AskYesNo(const std::string& text, const std::string& caption) override;
   void ProcessMessages() override;
@@ -77,6 +82,9 @@ class TQtWindowPort : public TWindowPort {
   TDialogHooks dialogs_;
   // The pane shows the lines decoded for display; these keep their bytes.
   std::vector<std::string> resultLines_;
+  QString statusFolder_;
+  // The sentences of the run so far, the status line's tooltip.
+  QStringList statusHistory_;
 };
 
 }  // namespace trovex

@@ -10,6 +10,7 @@ constexpr const char* kInputFolder = "input/folder";
 constexpr const char* kInputFilter = "input/filter";
 constexpr const char* kOutputFolder = "output/folder";
 constexpr const char* kKinds = "extraction/kinds";
+constexpr const char* kWindowPlace = "window/geometry";
 
 }  // namespace
 
@@ -37,5 +38,9 @@ bool TSettings::HasKinds() const { return settings_.contains(kKinds); }
 QStringList TSettings::Kinds() const { return settings_.value(kKinds).toStringList(); }
 
 void TSettings::RememberKinds(const QStringList& names) { settings_.setValue(kKinds, names); }
+
+QByteArray TSettings::WindowPlace() const { return settings_.value(kWindowPlace).toByteArray(); }
+
+void TSettings::RememberWindowPlace(const QByteArray& place) { settings_.setValue(kWindowPlace, place); }
 
 }  // namespace trovex

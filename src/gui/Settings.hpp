@@ -1,5 +1,6 @@
 // What the window remembers between sessions: the last input folder and
-// filter of the open dialog, the last output folder and the kinds choice.
+// filter of the open dialog, the last output folder, the kinds choice and
+// the window's size and place.
 #pragma once
 
 #include <QSettings>
@@ -24,6 +25,10 @@ class TSettings {
   bool HasKinds() const;
   QStringList Kinds() const;
   void RememberKinds(const QStringList& names);
+
+  // The main window's size and place, as the window saves them.
+  QByteArray WindowPlace() const;
+  void RememberWindowPlace(const QByteArray& place);
 
  private:
   QSettings settings_;

@@ -8,6 +8,7 @@
 
 #include "gui/Settings.hpp"
 #include "gui/ToolbarIcons.hpp"
+#include "run/Formats.hpp"
 #include "run/Kinds.hpp"
 
 namespace trovex {
@@ -51,15 +52,16 @@ void TTrovexWindow::WireCommands() {
   for (QAction* kind : controls_.KindActions) {
     connect(kind, &QAction::toggled, this, [this] { TSettings().RememberKinds(ApplyKinds()); });
   }
+  connect(controls_.About, &QAction::triggered, this, &TTrovexWindow::ShowAbout);
   // A drop is handled once the drag has ended, so that a question it asks
   // does not run inside the drag.
   connect(controls_.LogList, &TLogList::FilesDropped, this, &TTrovexWindow::AddFiles, Qt::QueuedConnection);
+  // Esc stops whenever a run is under way; a press handled while Stop shows
+  // disabled (it was already pressed) changes nothing.
   auto* stop = new QShortcut(kStopShortcut, this);
   connect(stop, &QShortcut::activated, this, [this] {
-    if (controls_.Stop->isEnabled()) Invoke(&TMainForm::StopClick);
+    if (form_.Running()) Invoke(&TMainForm::StopClick);
   });
-  auto* about = new QShortcut(QKeySequence(Qt::Key_F1), this);
-  connect(about, &QShortcut::activated, this, &TTrovexWindow::ShowAbout);
 }
 
 void TTrovexWindow::RestoreKinds() {
@@ -80,6 +82,7 @@ QStringList TTrovexWindow::ApplyKinds() {
     names << kKindNames[i].name;
   }
   form_.Run().ExtractKinds = kinds;
+  controls_.Kinds->setText(KindsButtonText(controls_));
   return names;
 }
 
@@ -116,12 +119,22 @@ void TTrovexWindow::Guarded(const std::function<void()>& action) {
   } catch (const std::exception& error) {
     port_.ShowError(error.what());
   }
+  ShowKindsForInput();
   if (closePending_ && !form_.Running()) close();
+}
+
+// The kinds choice applies to archive extraction only.
+void TTrovexWindow::ShowKindsForInput() { controls_.KindsPlace->setVisible(form_.FormatCode() == fcBiff); }
+
+void TTrovexWindow::RestorePlace() {
+  const QByteArray place = TSettings().WindowPlace();
+  if (place.isEmpty() || !restoreGeometry(place)) CentreOnScreen();
 }
 
 void TTrovexWindow::closeEvent(QCloseEvent* event) {
   if (!form_.Running()) {
     closePending_ = false;
+    TSettings().RememberWindowPlace(saveGeometry());
     event->accept();
     return;
   }

@@ -26,6 +26,9 @@ class TTrovexWindow : public QWidget {
   const TWindowControls& Controls() const { return controls_; }
 
   void CentreOnScreen();
+  // Puts the window where and as large as it was when last closed, or
+  // centres it at its first size.
+  void RestorePlace();
   // Runs a command of the window's logic; an error it raises is shown in a
   // message box and the window goes on working.
   void Invoke(void (TMainForm::*command)());
@@ -46,6 +49,7 @@ class TTrovexWindow : public QWidget {
   // Hands the chosen kinds to the run; returns their names.
   QStringList ApplyKinds();
   void Guarded(const std::function<void()>& action);
+  void ShowKindsForInput();
 
   TWindowControls controls_;
   TQtWindowPort port_;

@@ -1,8 +1,12 @@
 #include "gui/WindowControls.hpp"
 
 #include <QFrame>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <iterator>
 
 #include "gui/ToolbarIcons.hpp"
 #include "run/Kinds.hpp"
@@ -13,7 +17,64 @@ namespace {
 
 constexpr int kToolbarHeight = 26;
 constexpr int kListHeight = 189;
+constexpr int kResultsHeight = 183;
 constexpr int kGroupHeight = 66;
+
+// Places in the " Process " group at its first width of 688: the bars run
+// from 12 to 683, the buttons end where the bars do, and Extracted has at
+// least the room from 334 to Save results.
+constexpr int kGroupLeft = 12;
+constexpr int kGroupRightMargin = kClientWidth - 683;
+constexpr int kStopWidth = 71;
+constexpr int kSaveLogWidth = 105;
+constexpr int kButtonGap = 1;
+constexpr int kExtractedRoom = 506 - 334;
+
+// What each resource kind is, in the order of kKindNames.
+constexpr const char* kKindWords[] = {
+    "Sounds (ACM and wave)", "Bitmaps", "Movies", "Frame images (BAM)", "Area images (MOS)",
+};
+static_assert(std::size(kKindWords) == std::size(kKindNames));
+
+// A menu of check boxes that stays open while the user ticks several.
+class TStayOpenMenu : public QMenu {
+ public:
+  using QMenu::QMenu;
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    QAction* action = actionAt(event->position().toPoint());
+    if (action != nullptr && action->isCheckable() && action->isEnabled()) {
+      action->toggle();
+      return;
+    }
+    QMenu::mouseReleaseEvent(event);
+  }
+  void keyPressEvent(QKeyEvent* event) override {
+    QAction* action = activeAction();
+    const bool tick = event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (tick && action != nullptr && action->isCheckable() && action->isEnabled()) {
+      action->toggle();
+      return;
+    }
+    QMenu::keyPressEvent(event);
+  }
+};
+
+// Keeps the group's children in place as the group changes width.
+class TGroupPlacer : public QObject {
+ public:
+  explicit TGroupPlacer(const TWindowControls& c) : QObject(c.GroupBox1), controls_(c) {}
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Resize) PlaceProcessGroup(controls_);
+    return false;
+  }
+
+ private:
+  TWindowControls controls_;
+};
 
 struct ToolButtonRow {
   const char* name;
@@ -69,39 +130,49 @@ void BuildKindsChoice(TWindowControls& c) {
   c.Kinds->setToolTip("Resource kinds that archive extraction writes");
   c.Kinds->setPopupMode(QToolButton::InstantPopup);
   c.Kinds->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  auto* menu = new QMenu(c.Kinds);
-  for (const KindName& kind : kKindNames) {
-    QAction* action = menu->addAction(kind.name);
-    action->setObjectName(QString("Kind_") + kind.name);
+  auto* menu = new TStayOpenMenu(c.Kinds);
+  for (std::size_t i = 0; i < std::size(kKindNames); ++i) {
+    QAction* action = menu->addAction(kKindWords[i]);
+    action->setObjectName(QString("Kind_") + kKindNames[i].name);
     action->setCheckable(true);
     action->setChecked(true);
     c.KindActions.push_back(action);
   }
   c.Kinds->setMenu(menu);
-  c.ToolBar1->addWidget(c.Kinds);
+  c.KindsPlace = c.ToolBar1->addWidget(c.Kinds);
+  // Shown once archives are in the list.
+  c.KindsPlace->setVisible(false);
 }
 
-QProgressBar* MakeBar(QWidget* parent, const char* name, int top) {
+void BuildAbout(TWindowControls& c) {
+  c.ToolBar1->addSeparator();
+  c.About = c.ToolBar1->addAction("About");
+  c.About->setObjectName("About");
+  c.About->setShortcut(QKeySequence(Qt::Key_F1));
+  c.About->setToolTip(WithShortcut("About Trovex", c.About->shortcut()));
+  if (auto* button = qobject_cast<QToolButton*>(c.ToolBar1->widgetForAction(c.About))) {
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  }
+}
+
+QProgressBar* MakeBar(QWidget* parent, const char* name) {
   auto* bar = new QProgressBar(parent);
   bar->setObjectName(name);
   bar->setRange(0, 100);
   bar->setValue(0);
   bar->setTextVisible(false);
-  bar->setGeometry(12, top, 671, 13);
   return bar;
 }
 
-TElidingLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top, int width) {
-  auto* label = new TElidingLabel(text, parent);
+TElidingLabel* MakeLabel(QWidget* parent, const char* name) {
+  auto* label = new TElidingLabel(QString(), parent);
   label->setObjectName(name);
-  label->setGeometry(left, top, width, label->fontMetrics().height());
   return label;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QRect& place) {
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text) {
   auto* button = new QPushButton(text, parent);
   button->setObjectName(name);
-  button->setGeometry(place);
   button->setEnabled(false);
   button->setAutoDefault(false);
   return button;
@@ -117,15 +188,39 @@ void BuildProcessGroup(QWidget* window, QLayout* layout, TWindowControls& c) {
   c.GroupBox1->setStyleSheet(
       "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
       "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 7px; top: 0px; }");
-  // Each label has the room up to the next control.
-  c.CurrentMessage = MakeLabel(c.GroupBox1, "CurrentMessage", QString(), 12, 16, 334 - 12);
-  c.Extracted = MakeLabel(c.GroupBox1, "Extracted", "Extracted: 0", 334, 14, 506 - 334);
-  c.SaveLog = MakeButton(c.GroupBox1, "SaveLog", "Save results", QRect(506, 10, 105, 19));
-  c.Stop = MakeButton(c.GroupBox1, "Stop", "Stop", QRect(612, 10, 71, 19));
+  c.CurrentMessage = MakeLabel(c.GroupBox1, "CurrentMessage");
+  c.Extracted = MakeLabel(c.GroupBox1, "Extracted");
+  c.SaveLog = MakeButton(c.GroupBox1, "SaveLog", "Save results");
+  c.Stop = MakeButton(c.GroupBox1, "Stop", "Stop");
   c.Stop->setToolTip(WithShortcut("Stop the run", kStopShortcut));
-  c.Progress = MakeBar(c.GroupBox1, "Progress", 32);
-  c.Total = MakeBar(c.GroupBox1, "Total", 48);
+  c.Progress = MakeBar(c.GroupBox1, "Progress");
+  c.Total = MakeBar(c.GroupBox1, "Total");
+  c.GroupBox1->setMinimumWidth(kClientWidth);
   layout->addWidget(c.GroupBox1);
+}
+
+// The status line: two lines of text, wrapped at word breaks, and the open
+// folder action beside them.
+void BuildStatusLine(QWidget* window, QBoxLayout* layout, TWindowControls& c) {
+  auto* strip = new QWidget(window);
+  strip->setObjectName("StatusStrip");
+  auto* row = new QHBoxLayout(strip);
+  row->setContentsMargins(kGroupLeft, 2, kGroupRightMargin, 2);
+  c.StatusLine = new QLabel(strip);
+  c.StatusLine->setObjectName("StatusLine");
+  c.StatusLine->setTextFormat(Qt::PlainText);
+  c.StatusLine->setWordWrap(true);
+  c.StatusLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  c.StatusLine->setFixedHeight(2 * c.StatusLine->fontMetrics().lineSpacing() + 2);
+  c.StatusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  row->addWidget(c.StatusLine, 1);
+  c.OpenFolder = new QPushButton("Open folder", strip);
+  c.OpenFolder->setObjectName("OpenFolder");
+  c.OpenFolder->setAutoDefault(false);
+  c.OpenFolder->setToolTip("Open the output folder in the file manager");
+  c.OpenFolder->setVisible(false);
+  row->addWidget(c.OpenFolder, 0, Qt::AlignVCenter);
+  layout->addWidget(strip);
 }
 
 }  // namespace
@@ -139,23 +234,45 @@ QAction* TWindowControls::ToolButton(Button button) const {
   return index < ToolButtons.size() ? ToolButtons[index] : nullptr;
 }
 
+QString KindsButtonText(const TWindowControls& c) {
+  const auto chosen = std::count_if(c.KindActions.begin(), c.KindActions.end(),
+                                    [](const QAction* action) { return action->isChecked(); });
+  if (static_cast<std::size_t>(chosen) == c.KindActions.size()) return "Kinds";
+  return QString("Kinds: %1 of %2").arg(chosen).arg(c.KindActions.size());
+}
+
+void PlaceProcessGroup(const TWindowControls& c) {
+  const int right = c.GroupBox1->width() - kGroupRightMargin;
+  c.Stop->setGeometry(right - kStopWidth, 10, kStopWidth, 19);
+  c.SaveLog->setGeometry(c.Stop->x() - kButtonGap - kSaveLogWidth, 10, kSaveLogWidth, 19);
+  c.Progress->setGeometry(kGroupLeft, 32, right - kGroupLeft, 13);
+  c.Total->setGeometry(kGroupLeft, 48, right - kGroupLeft, 13);
+  // Extracted shows its whole text; the label before it gives way.
+  const QFontMetrics metrics = c.Extracted->fontMetrics();
+  const int needed = metrics.horizontalAdvance(c.Extracted->FullText()) + 2;
+  const int width = std::min(std::max(needed, kExtractedRoom), c.SaveLog->x() - kGroupLeft);
+  c.Extracted->setGeometry(c.SaveLog->x() - width, 14, width, metrics.height());
+  c.CurrentMessage->setGeometry(kGroupLeft, 16, c.Extracted->x() - kGroupLeft, c.CurrentMessage->fontMetrics().height());
+}
+
 TWindowControls BuildControls(QWidget* window) {
   TWindowControls c;
   QFont font = window->font();
   font.setPointSize(8);
   window->setFont(font);
-  window->setFixedSize(kClientWidth, kClientHeight);
 
   auto* layout = new QVBoxLayout(window);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   BuildToolBar(window, layout, c);
   BuildKindsChoice(c);
+  BuildAbout(c);
 
+  // The list and the pane share the room beyond their first heights.
   c.LogList = new TLogList(window);
   c.LogList->setObjectName("LogList");
-  c.LogList->setFixedHeight(kListHeight);
-  layout->addWidget(c.LogList);
+  c.LogList->setMinimumHeight(kListHeight);
+  layout->addWidget(c.LogList, 1);
 
   c.Results = new QTextEdit(window);
   c.Results->setObjectName("Results");
@@ -163,9 +280,17 @@ TWindowControls BuildControls(QWidget* window) {
   c.Results->setAcceptRichText(false);
   c.Results->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   c.Results->setTabChangesFocus(true);
+  c.Results->setMinimumHeight(kResultsHeight);
   layout->addWidget(c.Results, 1);
 
   BuildProcessGroup(window, layout, c);
+  BuildStatusLine(window, layout, c);
+  c.GroupBox1->installEventFilter(new TGroupPlacer(c));
+  // The first size is the layout's smallest.
+  window->setMinimumSize(layout->totalMinimumSize());
+  window->resize(window->minimumSize());
+  c.GroupBox1->resize(kClientWidth, kGroupHeight);
+  PlaceProcessGroup(c);
   // Tab goes through list, pane and the two buttons; the toolbar's commands
   // are reached by their shortcuts.
   QWidget::setTabOrder(c.LogList, c.Results);

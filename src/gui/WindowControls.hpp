@@ -1,5 +1,6 @@
 // The main window's controls and their layout: toolbar, input list, results
-// pane and the " Process " group, in a fixed 688 x 464 client area.
+// pane, the " Process " group and the status line, in a client area of at
+// least 688 x 464 plus the status line.
 #pragma once
 
 #include <QAction>
@@ -32,7 +33,9 @@ struct TWindowControls {
   // The drop-down of archive resource kinds, one checkable action per kind
   // in the order of kKindNames.
   QToolButton* Kinds = nullptr;
+  QAction* KindsPlace = nullptr;  // the toolbar's place of Kinds, hidden with it
   std::vector<QAction*> KindActions;
+  QAction* About = nullptr;
   TLogList* LogList = nullptr;
   QTextEdit* Results = nullptr;
   QGroupBox* GroupBox1 = nullptr;
@@ -42,6 +45,10 @@ struct TWindowControls {
   QPushButton* Stop = nullptr;
   QProgressBar* Progress = nullptr;
   QProgressBar* Total = nullptr;
+  // The foot of the window: what the run wrote and where, and the action
+  // that opens the output folder, shown once a run has one.
+  QLabel* StatusLine = nullptr;
+  QPushButton* OpenFolder = nullptr;
 
   // The toolbar action of a toolbar button, nothing for SaveLog and Stop.
   QAction* ToolButton(Button button) const;
@@ -57,7 +64,16 @@ inline const QKeySequence kStopShortcut(Qt::Key_Escape);
 QString WithShortcut(const QString& toolTip, const QKeySequence& shortcut);
 
 // Creates the controls as children of window, in their initial states, and
-// fixes the window's size.
+// gives the window its first size, which is also its smallest.
 TWindowControls BuildControls(QWidget* window);
+
+// The text of the Kinds button for the chosen kinds: "Kinds" with all of
+// them, "Kinds: 3 of 5" otherwise.
+QString KindsButtonText(const TWindowControls& c);
+
+// Places the " Process " group's children for its width: labels and bars
+// grow with it, the two buttons keep to its right edge, and Extracted is as
+// wide as its text needs, at the cost of CurrentMessage.
+void PlaceProcessGroup(const TWindowControls& c);
 
 }  // namespace trovex

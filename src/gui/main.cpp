@@ -17,7 +17,7 @@ int main(int argc, char* argv[]) {
   try {
     trovex::TTrovexWindow window;
     window.show();
-    window.CentreOnScreen();
+    window.RestorePlace();
     const QStringList files = QApplication::arguments().mid(1);
     if (!files.isEmpty()) window.AddFiles(files);
     return QApplication::exec();

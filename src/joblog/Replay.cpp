@@ -6,6 +6,7 @@
 #include "archive/BiffInsert.hpp"
 #include "archive/Key.hpp"
 #include "framework/Paths.hpp"
+#include "framework/Platform.hpp"
 #include "imaging/Font.hpp"
 #include "joblog/JobLogLine.hpp"
 #include "sound/MovieSound.hpp"
@@ -68,6 +69,8 @@ std::size_t ReplaySource(RunState& run, const std::string& path, std::size_t i) 
   if (PathExists(path)) run.SourceArchive = std::make_unique<TFileStream>(path, mode);
   run.SourcePath = path;
   run.Message(ProcessingText(path));
+  // Each group counts its own items.
+  run.Window.SetLabel(Label::Extracted, "");
   if (row == nullptr) return i + 1;
   const InsertionHandler handler = row->handler;
   if (!run.SourceArchive) {
@@ -76,7 +79,16 @@ std::size_t ReplaySource(RunState& run, const std::string& path, std::size_t i) 
     return NextGroup(run.ReplayLines, i + 1);
   }
   // A handler consumes at least nothing; replay always moves forward.
-  return std::max(handler(run, run.OutputPath(FileNamePart(path)), i + 1), i + 1);
+  const std::string target = run.OutputPath(FileNamePart(path));
+  RunState::ReplayedSource replayed{path, row->editsSource ? path : target, row->editsSource, false};
+  const platform::FileStatus before = platform::StatusOf(replayed.output);
+  const std::size_t next = std::max(handler(run, target, i + 1), i + 1);
+  // Every output is written whole under a new name, so a written file is a
+  // new file.
+  const platform::FileStatus after = platform::StatusOf(replayed.output);
+  replayed.written = after.exists && (!before.exists || after.id != before.id);
+  run.Replayed.push_back(replayed);
+  return next;
 }
 
 // Handles line i and returns the index of the next line to handle. Keyword

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/FileStream.hpp"
 #include "framework/StringList.hpp"
@@ -40,6 +41,18 @@ struct RunState {
   std::uint8_t ReplayFormat = fcNoFormat;
   // Archive resource kinds that extraction writes.
   KindSet ExtractKinds = kAllKinds;
+  // Archive items that extraction passed over, over the whole run.
+  std::size_t SkippedItems = 0;
+  // What replay did with each "#Source:" group, in order, over the whole run:
+  // the game file, the file written for it (the game file itself when it is
+  // changed in place), and whether that file was written.
+  struct ReplayedSource {
+    std::string source;
+    std::string output;
+    bool inPlace = false;
+    bool written = false;
+  };
+  std::vector<ReplayedSource> Replayed;
   // Set by Stop (or Ctrl-C); honoured between entries and in item loops.
   std::atomic<bool> StopMark{false};
   // What outside libraries call to show their progress, and its context: the

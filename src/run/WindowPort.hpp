@@ -36,6 +36,9 @@ class TWindowPort {
   virtual void ClearResults() = 0;
   virtual void AppendResult(const std::string& line) = 0;
   virtual int ResultLineCount() const = 0;
+  // The error that ended a run, as the pane's last line. A front end that
+  // shows the error elsewhere as well may leave it out of its pane.
+  virtual void AppendRunError(const std::string& message) { AppendResult(message); }
   virtual void FocusResults() = 0;
   // Writes the results pane to a file: an RTF document when the name ends in
   // ".rtf", the pane's lines as plain text otherwise.
@@ -55,10 +58,16 @@ class TWindowPort {
 
   virtual OpenDialogResult ShowOpenDialog(const std::vector<FileFilter>& filters) = 0;
   virtual std::optional<std::string> ShowSaveListDialog() = 0;
-  virtual std::optional<std::string> ShowSaveResultsDialog() = 0;
+  // Starts in folder (the last run's output folder) when it is not empty.
+  virtual std::optional<std::string> ShowSaveResultsDialog(const std::string& folder) = 0;
   // The directory chooser, starting at start; creates a typed directory that
   // does not exist when the user agrees.
   virtual std::optional<std::string> ChooseDirectory(const std::string& start) = 0;
+
+  // The status line at the foot of the window: what the last input wrote and
+  // where, or at the end of a run its totals. A folder that is not empty is
+  // the run's output folder, which the window offers to open.
+  virtual void SetStatus(const std::string& /*text*/, const std::string& /*folder*/) {}
 
   // A modal box with the information icon and one OK button.
   virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;

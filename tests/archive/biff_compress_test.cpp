@@ -104,7 +104,7 @@ TEST(MakeCompressedBiff, IntoItsOwnFolderFailsAndLeavesTheInputAlone) {
     MakeCompressedBiff(c.run, c.dir / "Own.bif");
     FAIL();
   } catch (const EFCreateError& error) {
-    EXPECT_EQ(std::string(error.what()), "Cannot create file " + c.dir / "Own.bif");
+    EXPECT_EQ(std::string(error.what()), "Cannot write " + c.dir / "Own.bif" + ": it is the file being read; choose another output folder.");
   }
   EXPECT_EQ(test::ReadFileBytes(c.dir / "Own.bif"), input);
   EXPECT_EQ(test::ListDirectory(c.dir.path()), (std::vector<std::string>{"Own.bif", "out"}));

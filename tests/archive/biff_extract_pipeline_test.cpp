@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 
 #include "archive/BiffExtractPipeline.hpp"
 
@@ -33,6 +36,29 @@ std::vector<int> Doubles(int count) {
   std::vector<int> values;
   for (int i = 0; i < count; ++i) values.push_back(2 * i);
   return values;
+}
+
+// The caller waiting for another thread's job keeps calling the idle
+// routine (the window's event pump), so that a press then is handled.
+TEST(OrderedPipeline, TheWaitForOtherThreadsCallsTheIdleRoutine) {
+  TOrderedPipeline pipeline(2);
+  std::atomic<bool> started{false};
+  std::atomic<bool> release{false};
+  int idleCalls = 0;
+  pipeline.WhileWaiting([&] {
+    if (++idleCalls == 3) release = true;
+  });
+  bool reported = false;
+  pipeline.Submit({[&](unsigned) {
+                     started = true;
+                     while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                   },
+                   [&reported] { reported = true; }});
+  // The other thread has the job; the caller can only wait for it.
+  while (!started) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  pipeline.Drain();
+  EXPECT_EQ(idleCalls, 3);
+  EXPECT_TRUE(reported);
 }
 
 TEST(OrderedPipeline, ReportsInSubmissionOrderWhateverTheThreadCount) {

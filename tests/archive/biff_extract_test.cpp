@@ -243,7 +243,7 @@ TEST(ExtractCompressedBiff, IntoItsOwnFolderFailsAndLeavesTheInputAlone) {
     ExtractBiff(x.run, path);
     FAIL();
   } catch (const EFCreateError& error) {
-    EXPECT_EQ(std::string(error.what()), "Cannot create file " + path);
+    EXPECT_EQ(std::string(error.what()), "Cannot write " + path + ": it is the file being read; choose another output folder.");
   }
   EXPECT_EQ(test::ReadFileBytes(path), archive);
   EXPECT_EQ(test::ListDirectory(x.dir.path()), (std::vector<std::string>{"Own.bif", "out"}));

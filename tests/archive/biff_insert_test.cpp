@@ -363,7 +363,7 @@ TEST_F(BiffInsertTest, RebuildOverTheSourceFailsAndLeavesItUntouched) {
     Insert(archive, {TargetLine("WAV", 1, Edited("a.wav", "AAAA"))});
     FAIL() << "the source was overwritten";
   } catch (const EFCreateError& error) {
-    EXPECT_EQ(std::string(error.what()), "Cannot create file " + sourcePath);
+    EXPECT_EQ(std::string(error.what()), "Cannot write " + sourcePath + ": it is the file being read; choose another output folder.");
   }
   EXPECT_EQ(test::ReadFileBytes(sourcePath), archive);
   EXPECT_EQ(test::ListDirectory(dir.path()), (std::vector<std::string>{"Sounds.bif", "a.wav", "new"}));

@@ -92,7 +92,7 @@ TEST_F(KeyTest, ListingThatWouldReplaceTheKeyFileIsRefused) {
         try {
           ExtractKey(run, path);
         } catch (const EFCreateError& error) {
-          EXPECT_EQ(std::string(error.what()), "Cannot create file " + path);
+          EXPECT_EQ(std::string(error.what()), "Cannot write " + path + ": it is the file being read; choose another output folder.");
           throw;
         }
       },

@@ -66,6 +66,31 @@ TEST(TrovexCli, UsageHelpAndVersion) {
   EXPECT_EQ(result.out.rfind("trovex-cli ", 0), 0u);
 }
 
+TEST(TrovexSample, HelpPrintsTheUsageAndNoOptionBecomesAFolder) {
+  test::TempDir dir;
+  auto result = test::RunProcess({TROVEX_SAMPLE_PATH, "--help"}, dir.path());
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out.rfind("usage: trovex-sample DIR\n", 0), 0u);
+  result = test::RunProcess({TROVEX_SAMPLE_PATH, "--out"}, dir.path());
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err, "usage: trovex-sample DIR\n");
+  EXPECT_EQ(test::ListDirectory(dir.path()), std::vector<std::string>{});
+}
+
+// --verbose says on standard error what each input wrote; standard output
+// keeps the results only.
+TEST(TrovexCli, VerboseSummariesGoToStandardErrorOnly) {
+  test::TempDir dir;
+  test::WriteFileBytes(dir / "A.bif", kEmptyBiff);
+  test::WriteFileBytes(dir / "chitin.key", std::string("KEY V1  ") + std::string(16, '\0'));
+  const auto result = RunCli({"--type", "key", "--output", "OUT", "--verbose", "chitin.key"}, dir.path());
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "Operation complete!\n");
+  EXPECT_EQ(result.err, "chitin.key: listing " + (dir / "OUT/chitin.txt") + "\nDone: 1 of 1 input, 1 file written in " +
+                            (dir / "OUT") + ". To put your edits back, add " + (dir / "OUT/result.log") +
+                            " (Log files) and process it into a new folder.\n");
+}
+
 TEST(TrovexCli, EmptyArchiveRunWritesExactlyTheGroupLines) {
   test::TempDir dir;
   test::WriteFileBytes(dir / "A.bif", kEmptyBiff);
@@ -109,7 +134,7 @@ TEST(TrovexCli, MissingInputEndsTheRunWithStatus1AndNoResultLog) {
   test::TempDir dir;
   const auto result = RunCli({"--type", "biff", "--output", "OUT", "nowhere.bif"}, dir.path());
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.err, "trovex-cli: error: Cannot open file " + (dir / "nowhere.bif") + "\n");
+  EXPECT_EQ(result.err, "trovex-cli: error: Cannot open file " + (dir / "nowhere.bif") + ": No such file or directory\n");
   EXPECT_EQ(result.out, "");
   EXPECT_FALSE(PathExists(dir / "OUT/result.log"));
 }

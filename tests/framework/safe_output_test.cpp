@@ -47,7 +47,7 @@ TEST(SafeOutput, RefusesToCreateTheFileBeingRead) {
     TSafeOutput out(otherSpelling);
     FAIL();
   } catch (const EFCreateError& error) {
-    EXPECT_EQ(std::string(error.what()), "Cannot create file " + otherSpelling);
+    EXPECT_EQ(std::string(error.what()), "Cannot write " + otherSpelling + ": it is the file being read; choose another output folder.");
   }
   EXPECT_EQ(test::ReadFileBytes(dir / "in.bif"), "source");
   TSafeOutput replacement(dir / "in.bif", OutputKind::Replacement);

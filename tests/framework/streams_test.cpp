@@ -43,7 +43,7 @@ TEST(FileStream, MissingFileNamesThePath) {
     TFileStream stream(dir / "absent.bif", FileMode::OpenRead);
     FAIL();
   } catch (const EFOpenError& error) {
-    EXPECT_EQ(std::string(error.what()), "Cannot open file " + (dir / "absent.bif"));
+    EXPECT_EQ(std::string(error.what()), "Cannot open file " + (dir / "absent.bif") + ": No such file or directory");
   }
 }
 

@@ -1,6 +1,7 @@
-// Every test in this program runs inside one application object on the
-// offscreen platform, so no display is needed. Remembered settings go to a
-// folder of the test's own, never to the user's.
+// Every test in this program runs inside one application object, on the
+// offscreen platform unless QT_QPA_PLATFORM names another (the X server runs
+// set "xcb"), so no display is needed. Remembered settings go to a folder of
+// the test's own, never to the user's.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -13,7 +14,7 @@ namespace {
 class QtEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config_.path()));
     app_ = std::make_unique<QApplication>(argc_, argv_);
   }

@@ -41,7 +41,11 @@ class Window : public ::testing::Test {
   void SetUp() override {
     TDialogHooks& dialogs = window.Port().Dialogs();
     dialogs.OpenFiles = [this](const std::vector<FileFilter>&) { return Take(openAnswers, OpenDialogResult{}); };
-    dialogs.SaveResults = [this] { return Take(saveAnswers, std::optional<std::string>()); };
+    dialogs.SaveResults = [this](const std::string& folder) {
+      saveFolder = folder;
+      return Take(saveAnswers, std::optional<std::string>());
+    };
+    dialogs.OpenFolder = [this](const QString& folder) { openedFolders.push_back(folder.toStdString()); };
     dialogs.ChooseDirectory = [this](const std::string& start) {
       chooserStart = start;
       if (onChooser) onChooser();
@@ -99,6 +103,8 @@ class Window : public ::testing::Test {
   std::deque<std::optional<std::string>> saveAnswers;
   std::function<void()> onChooser;
   std::string chooserStart;
+  std::string saveFolder;
+  std::vector<std::string> openedFolders;
   std::vector<Box> boxes;
   std::vector<std::string> questions;
   std::deque<bool> questionAnswers;

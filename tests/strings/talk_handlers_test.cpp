@@ -302,7 +302,7 @@ TEST_F(TalkTest, RebuildingOntoTheSourceIsRefused) {
     Insert(sourcePath, "[00000000]\r\nchanged\r\n[########]\r\n");
     ADD_FAILURE();
   } catch (const EFCreateError& error) {
-    EXPECT_EQ(std::string(error.what()), "Cannot create file " + sourcePath);
+    EXPECT_EQ(std::string(error.what()), "Cannot write " + sourcePath + ": it is the file being read; choose another output folder.");
   }
   EXPECT_EQ(ReadFileBytes(sourcePath), source);
 }

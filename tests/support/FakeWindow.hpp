@@ -48,6 +48,10 @@ class FakeWindow : public TWindowPort {
   bool closed = false;
   std::vector<FileFilter> lastFilters;
   std::string lastChooserStart;
+  std::string lastSaveResultsFolder;
+  // Every text the status line was given, and the folder it offers now.
+  std::vector<std::string> statuses;
+  std::string statusFolder;
   // Called on every ProcessMessages, so a test can click in the middle of a run.
   std::function<void()> onPump;
 
@@ -98,7 +102,14 @@ class FakeWindow : public TWindowPort {
     return answer;
   }
   std::optional<std::string> ShowSaveListDialog() override { return Take(saveListAnswers); }
-  std::optional<std::string> ShowSaveResultsDialog() override { return Take(saveResultsAnswers); }
+  std::optional<std::string> ShowSaveResultsDialog(const std::string& folder) override {
+    lastSaveResultsFolder = folder;
+    return Take(saveResultsAnswers);
+  }
+  void SetStatus(const std::string& text, const std::string& folder) override {
+    statuses.push_back(text);
+    statusFolder = folder;
+  }
   std::optional<std::string> ChooseDirectory(const std::string& start) override {
     lastChooserStart = start;
     return Take(directoryAnswers);
