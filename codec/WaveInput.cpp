@@ -10,7 +10,9 @@ namespace mve {
 
 namespace {
 
-constexpr std::size_t kBlockFrames = 16384;
+// The most frames a step reads from the recording, and the most converted
+// frames it gives.
+constexpr std::size_t kStepFrames = 16384;
 
 std::int16_t Quantize(float value, bool eightBit) {
   const float scale = eightBit ? 128.0f : 32768.0f;
@@ -36,7 +38,8 @@ WaveInput::WaveInput(const std::string& path, const AudioFormat& format) : path_
     resampler_ = soxr_create(info.samplerate, format.rate, format.channels, &error, &io, &quality, nullptr);
     if (resampler_ == nullptr) throw MovieError("Cannot resample " + path + ": " + (error ? error : "unknown error"));
   }
-  block_.resize(kBlockFrames * fileChannels_);
+  block_.resize(kStepFrames * fileChannels_);
+  resampled_.resize(kStepFrames * format.channels);
 }
 
 WaveInput::~WaveInput() {
@@ -68,33 +71,49 @@ void WaveInput::Append(const float* samples, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) ready_.push_back(Quantize(samples[i], format_.EightBit()));
 }
 
-void WaveInput::Refill() {
-  ready_.erase(ready_.begin(), ready_.begin() + static_cast<std::ptrdiff_t>(readyAt_));
-  readyAt_ = 0;
+// Reads up to frames frames of the recording into mixed_, brought to the
+// movie's channels.
+void WaveInput::ReadMixed(std::size_t frames) {
+  mixedAt_ = 0;
   sf_count_t got = 0;
   if (!fileEnded_) {
-    got = sf_readf_float(file_, block_.data(), static_cast<sf_count_t>(kBlockFrames));
-    if (got < 0) got = 0;
+    got = std::max<sf_count_t>(0, sf_readf_float(file_, block_.data(), static_cast<sf_count_t>(frames)));
     if (got == 0) {
       fileEnded_ = true;
       if (sf_error(file_) != SF_ERR_NO_ERROR) throw MovieError("Cannot read the sound file " + path_ + ": " + sf_strerror(file_));
     }
   }
   Mix(block_.data(), static_cast<std::size_t>(got), mixed_);
-  if (resampler_ == nullptr) {
-    Append(mixed_.data(), mixed_.size());
-    drained_ = fileEnded_;
-    return;
+}
+
+// One step of the resampler. It is fed the recording in portions that give
+// about a step of output at the movie's rate (a single frame at the least),
+// and what it does not take waits for the next step. Once the recording has
+// ended it is called without input until it gives no more.
+void WaveInput::Resample() {
+  const unsigned channels = format_.channels;
+  if (mixedAt_ * channels == mixed_.size()) {
+    const std::size_t portion = kStepFrames * std::size_t{fileRate_} / format_.rate;
+    ReadMixed(std::clamp<std::size_t>(portion, 1, kStepFrames));
   }
-  // At the end, the resampler is called without input until it gives no more.
-  const std::size_t room = static_cast<std::size_t>(got) * format_.rate / fileRate_ + 4096;
-  resampled_.resize(room * format_.channels);
-  std::size_t done = 0;
-  soxr_error_t error = soxr_process(resampler_, fileEnded_ ? nullptr : mixed_.data(), static_cast<std::size_t>(got),
-                                    nullptr, resampled_.data(), room, &done);
+  const std::size_t pending = mixed_.size() / channels - mixedAt_;
+  const bool flushing = pending == 0;  // the recording has ended
+  std::size_t taken = 0, done = 0;
+  const soxr_error_t error = soxr_process(resampler_, flushing ? nullptr : &mixed_[mixedAt_ * channels], pending,
+                                          &taken, resampled_.data(), kStepFrames, &done);
   if (error != nullptr) throw MovieError("Cannot resample " + path_ + ": " + error);
-  Append(resampled_.data(), done * format_.channels);
-  drained_ = fileEnded_ && done == 0;
+  mixedAt_ += taken;
+  Append(resampled_.data(), done * channels);
+  drained_ = flushing && done == 0;
+}
+
+void WaveInput::Refill() {
+  ready_.erase(ready_.begin(), ready_.begin() + static_cast<std::ptrdiff_t>(readyAt_));
+  readyAt_ = 0;
+  if (resampler_ != nullptr) return Resample();
+  ReadMixed(kStepFrames);
+  Append(mixed_.data(), mixed_.size());
+  drained_ = fileEnded_;
 }
 
 void WaveInput::Take(std::size_t frames, std::int16_t* samples) {

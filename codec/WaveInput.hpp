@@ -1,7 +1,9 @@
 // The sound of a WAVE file (any encoding the WAVE reader knows), converted on
 // the fly to a movie's audio format: mixed or duplicated to its channel count,
-// resampled to its rate and rounded to its sample size. Read in blocks, so a
-// long recording is never held whole.
+// resampled to its rate and rounded to its sample size. Read in steps that
+// each give at most a block of converted samples, so that neither a long
+// recording nor a very low rate (a second of it may give tens of thousands
+// of samples) is ever held whole, and nothing is read beyond what is taken.
 #pragma once
 
 #include <cstddef>
@@ -28,6 +30,8 @@ class WaveInput {
 
  private:
   void Refill();
+  void ReadMixed(std::size_t frames);
+  void Resample();
   void Mix(const float* in, std::size_t frames, std::vector<float>& out) const;
   void Append(const float* samples, std::size_t count);
 
@@ -39,7 +43,9 @@ class WaveInput {
   unsigned fileRate_ = 0;
   bool fileEnded_ = false;
   bool drained_ = false;
-  std::vector<float> block_, mixed_, resampled_;
+  std::vector<float> block_, resampled_;
+  std::vector<float> mixed_;  // read and mixed, from mixedAt_ on not yet taken by the resampler
+  std::size_t mixedAt_ = 0;
   std::vector<std::int16_t> ready_;  // converted samples not yet taken
   std::size_t readyAt_ = 0;
 };

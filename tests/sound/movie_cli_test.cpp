@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "builders/MveBuilder.hpp"
@@ -49,6 +50,31 @@ TEST(MovieCli, ExtractsAndReplacesTheSoundTrack) {
   EXPECT_LT(error, 0.3 * 32768 * 0.03);
   EXPECT_EQ(test::BytesBesideAudio(movie), video);
   EXPECT_EQ(test::FfmpegVideoFrames(movie), 20);
+}
+
+// A recording at 1 Hz: each of its samples makes 22,050 of the movie's. The
+// insertion converts it a step at a time and reads no more of it than the
+// movie holds, so it stays small in memory.
+TEST(MovieCli, ARecordingAtOneHertzTakesLittleMemory) {
+  test::TempDir dir;
+  build::MovieShape shape;
+  shape.videoFrames = 20;
+  const std::string movie = dir / "INTRO.MVE";
+  test::WriteFileBytes(movie, build::MakeMovie(shape, build::ToneSamples(shape, build::TrackFrames(shape))));
+  ASSERT_EQ(test::RunCli({"--type", "mve", "--output", dir / "out", movie}).status, 0);
+  test::WriteWave(dir / "out/INTRO.wav", 1, 1, SF_FORMAT_PCM_16, std::vector<float>(16384, 0.5f));
+
+  const auto replay = test::RunCli({"--type", "log", "--output", dir / "new", dir / "out/result.log"});
+  ASSERT_EQ(replay.status, 0) << replay.err;
+  EXPECT_EQ(replay.out, "Sound tarck from INTRO.MVE inserted.\nOperation complete!\n");
+  EXPECT_GT(replay.peakMemoryKiB, 0);
+  EXPECT_LT(replay.peakMemoryKiB, 64 * 1024);
+  const auto sound = test::FfmpegTrack(movie, dir / "ffmpeg.wav").samples;
+  ASSERT_EQ(sound.size(), build::TrackFrames(shape));
+  // The recording's level, with the resampler's ringing at its start.
+  const auto [low, high] = std::minmax_element(sound.begin(), sound.end());
+  EXPECT_GT(*low, 16384 * 0.8);
+  EXPECT_LT(*high, 16384 * 1.25);
 }
 
 }  // namespace
