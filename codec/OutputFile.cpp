@@ -5,20 +5,18 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 
 #include "MveFormat.hpp"
+#include "framework/Paths.hpp"
+#include "framework/Platform.hpp"
+#include "framework/TemporaryFiles.hpp"
 
 namespace mve {
 
 namespace {
 
-std::string DirectoryOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
+namespace platform = trovex::platform;
 
 mode_t NewFileMode() {
   const mode_t mask = ::umask(0);
@@ -28,17 +26,24 @@ mode_t NewFileMode() {
 
 }  // namespace
 
+// Written without a name where the system offers that, so that a process
+// killed meanwhile leaves nothing behind; elsewhere under a temporary name
+// that the next output beside the same final path removes once this
+// process is gone.
 OutputFile::OutputFile(const std::string& finalPath) : finalPath_(finalPath) {
-  std::string pattern = DirectoryOf(finalPath) + "/.mve-XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  fd_ = ::mkstemp(name.data());
-  if (fd_ < 0) throw MovieError("Cannot create file " + finalPath);
-  tempPath_ = name.data();
+  trovex::RemoveStaleTemporaries(finalPath);
+  platform::FileHandle file = platform::CreateUnnamed(trovex::DirectoryPart(finalPath));
+  unnamed_ = file != platform::kNoFile;
+  const bool created = unnamed_ || trovex::WithTemporaryName(finalPath, tempPath_, [&file](const std::string& name, bool& nameTaken) {
+    file = platform::CreateNew(name, nameTaken);
+    return file != platform::kNoFile;
+  });
+  if (!created) throw MovieError("Cannot create file " + finalPath);
+  fd_ = static_cast<int>(file);
   stream_ = ::fdopen(fd_, "wb");
   if (stream_ == nullptr) {
-    ::close(fd_);
-    ::unlink(tempPath_.c_str());
+    platform::CloseFile(file);
+    if (!unnamed_) platform::RemoveFile(tempPath_);
     throw MovieError("Cannot create file " + finalPath);
   }
   buffer_.resize(1 << 20);
@@ -48,7 +53,7 @@ OutputFile::OutputFile(const std::string& finalPath) : finalPath_(finalPath) {
 OutputFile::~OutputFile() {
   if (committed_) return;
   std::fclose(stream_);
-  ::unlink(tempPath_.c_str());
+  if (!unnamed_) platform::RemoveFile(tempPath_);
 }
 
 void OutputFile::Write(const void* bytes, std::size_t count) {
@@ -77,14 +82,30 @@ void OutputFile::CopyFrom(const std::string& path, std::int64_t count) {
   if (!copied) throw MovieError("Cannot write file " + finalPath_);
 }
 
+// A file without a name takes the final one when that is free; otherwise
+// (the movie it replaces) a temporary name, and is renamed over.
+bool OutputFile::Name() {
+  if (!unnamed_) return true;
+  if (platform::NameUnnamed(fd_, finalPath_)) {
+    finalNamed_ = true;
+    return true;
+  }
+  return trovex::WithTemporaryName(finalPath_, tempPath_, [this](const std::string& name, bool& nameTaken) {
+    const bool linked = platform::NameUnnamed(fd_, name);
+    nameTaken = !linked && platform::Exists(name);
+    return linked;
+  });
+}
+
 void OutputFile::Commit() {
   struct stat old {};
   const mode_t mode = ::stat(finalPath_.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
-  const bool written = std::fflush(stream_) == 0 && ::fchmod(fd_, mode) == 0;
+  const bool named = std::fflush(stream_) == 0 && ::fchmod(fd_, mode) == 0 && Name();
   committed_ = true;
   const bool closed = std::fclose(stream_) == 0;
-  if (!written || !closed || ::rename(tempPath_.c_str(), finalPath_.c_str()) != 0) {
-    ::unlink(tempPath_.c_str());
+  if (named && finalNamed_) return;
+  if (!named || !closed || !platform::MoveOver(tempPath_, finalPath_)) {
+    if (!tempPath_.empty()) platform::RemoveFile(tempPath_);
     throw MovieError("Cannot write file " + finalPath_);
   }
 }

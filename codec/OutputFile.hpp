@@ -1,5 +1,6 @@
-// A file written under a temporary name beside its final path and renamed
-// over it only when complete, so a failure leaves the old file as it was.
+// A file written beside its final path, without a name or under a temporary
+// one, and given the final name only when complete, so a failure or a kill
+// leaves the old file as it was.
 #pragma once
 
 #include <cstdint>
@@ -27,12 +28,16 @@ class OutputFile {
   void Commit();
 
  private:
+  bool Name();
+
   std::string finalPath_;
   std::string tempPath_;
   int fd_ = -1;
   // The stream's buffer, given so that writes go out 1 MiB at a time.
   std::vector<char> buffer_;
   std::FILE* stream_ = nullptr;
+  bool unnamed_ = false;     // written without a name until Commit
+  bool finalNamed_ = false;  // an unnamed file that took the final name at once
   bool committed_ = false;
 };
 
