@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -93,17 +95,65 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 std::string NoSoundTrack(const std::string& moviePath) { return moviePath + " has no sound track"; }
 
+// Sound worth telling about: a sample above 1/256 of full scale (-48 dB), so
+// that the resampler's faint ringing beside a silence frame does not count.
+// Every step of 8-bit samples lies above it.
+bool Audible(const std::vector<std::int16_t>& samples, bool eightBit) {
+  const int limit = eightBit ? 0 : 128;
+  return std::any_of(samples.begin(), samples.end(), [limit](std::int16_t s) { return std::abs(s) > limit; });
+}
+
+// The recording's sound that fell into silence frames and was not put in:
+// spans of the track, in frames from its start.
+class DroppedSound {
+ public:
+  void Add(std::size_t from, std::size_t frames) {
+    if (!spans_.empty() && spans_.back().second == from) {
+      spans_.back().second += frames;
+    } else {
+      spans_.emplace_back(from, from + frames);
+    }
+    total_ += frames;
+  }
+
+  std::string Note(const std::string& wavePath, const std::string& moviePath, unsigned rate) const {
+    if (spans_.empty()) return {};
+    constexpr std::size_t kSpansShown = 5;
+    std::string where;
+    for (std::size_t i = 0; i < std::min(spans_.size(), kSpansShown); ++i) {
+      where += (i == 0 ? "" : ", ") + Seconds(spans_[i].first, rate) + " to " + Seconds(spans_[i].second, rate);
+    }
+    if (spans_.size() > kSpansShown) where += " and " + std::to_string(spans_.size() - kSpansShown) + " more places";
+    return Seconds(total_, rate) + " of " + wavePath + " not put in: the sound track of " + moviePath +
+           " is silent at " + where;
+  }
+
+ private:
+  static std::string Seconds(std::size_t frames, unsigned rate) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f s", static_cast<double>(frames) / rate);
+    return text;
+  }
+
+  std::vector<std::pair<std::size_t, std::size_t>> spans_;
+  std::size_t total_ = 0;
+};
+
 // The new samples of each stream-0 frame of the chunk, encoded over the old
 // data where they differ. Silence frames stay silent, but their share of the
-// recording is used up all the same, so the rest stays in time. Returns
-// whether any frame changed.
-bool ReplaceSlots(const AudioFormat& format, Chunk& chunk, const std::vector<AudioSlot>& slots, WaveInput& input) {
+// recording is used up all the same, so the rest stays in time; what sound
+// they held goes to dropped. position counts the track's frames so far.
+// Returns whether any frame changed.
+bool ReplaceSlots(const AudioFormat& format, Chunk& chunk, const std::vector<AudioSlot>& slots, WaveInput& input,
+                  std::size_t& position, DroppedSound& dropped) {
   std::vector<std::int16_t> oldSamples, newSamples;
   bool changed = false;
   for (const auto& slot : slots) {
     DecodeSlot(format, chunk, slot, oldSamples);
     newSamples.resize(oldSamples.size());
     input.Take(slot.frames, newSamples.data());
+    if (slot.silent && Audible(newSamples, format.EightBit())) dropped.Add(position, slot.frames);
+    position += slot.frames;
     if (slot.silent || oldSamples == newSamples) continue;
     EncodeFrame(format, newSamples.data(), slot.frames, FrameData(chunk, slot));
     changed = true;
@@ -139,17 +189,19 @@ void ExtractTrack(const std::string& moviePath, const std::string& wavePath, Pro
 // new movie is started there with a copy of everything before that chunk, and
 // written from then on. A movie whose track does not change is never written,
 // and a damaged one is refused before the new file replaces it.
-void InsertTrack(const std::string& wavePath, const std::string& moviePath, Progress& progress) {
+std::string InsertTrack(const std::string& wavePath, const std::string& moviePath, Progress& progress) {
   progress.Report(0, 1);
   MovieReader reader(moviePath);
   AudioTrack track(moviePath);
   std::unique_ptr<WaveInput> input;
   std::unique_ptr<OutputFile> output;
+  std::size_t position = 0;
+  DroppedSound dropped;
   Chunk chunk;
   while (reader.Next(chunk)) {
     const auto slots = track.Slots(chunk);
     if (track.Format() && !input) input = std::make_unique<WaveInput>(wavePath, *track.Format());
-    const bool changed = !slots.empty() && ReplaceSlots(*track.Format(), chunk, slots, *input);
+    const bool changed = !slots.empty() && ReplaceSlots(*track.Format(), chunk, slots, *input, position, dropped);
     if (changed && !output) {
       output = std::make_unique<OutputFile>(moviePath);
       output->CopyFrom(moviePath, chunk.offset);
@@ -163,6 +215,7 @@ void InsertTrack(const std::string& wavePath, const std::string& moviePath, Prog
     output->Commit();
   }
   progress.Report(1, 1);
+  return dropped.Note(wavePath, moviePath, track.Format()->rate);
 }
 
 }  // namespace mve
