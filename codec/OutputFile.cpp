@@ -34,10 +34,11 @@ OutputFile::OutputFile(const std::string& finalPath) : finalPath_(finalPath) {
   trovex::RemoveStaleTemporaries(finalPath);
   platform::FileHandle file = platform::CreateUnnamed(trovex::DirectoryPart(finalPath));
   unnamed_ = file != platform::kNoFile;
-  const bool created = unnamed_ || trovex::WithTemporaryName(finalPath, tempPath_, [&file](const std::string& name, bool& nameTaken) {
-    file = platform::CreateNew(name, nameTaken);
-    return file != platform::kNoFile;
-  });
+  const bool created =
+      unnamed_ || trovex::WithTemporaryName(finalPath, tempPath_, [&file](const std::string& name, bool& nameTaken) {
+        file = platform::CreateNew(name, nameTaken);
+        return file != platform::kNoFile;
+      });
   if (!created) throw MovieError("Cannot create file " + finalPath);
   fd_ = static_cast<int>(file);
   stream_ = ::fdopen(fd_, "wb");

@@ -38,8 +38,8 @@ class MovieInsertionKilled : public ::testing::Test {
 
   // The insertion, killed after delay unless that is zero; whether it was.
   bool InsertKilled(std::chrono::microseconds delay) {
-    const std::vector<std::string> argv = {TROVEX_CLI_PATH, "--type", "log", "--output", dir / "new",
-                                           dir / "out/result.log"};
+    const std::vector<std::string> argv = {TROVEX_CLI_PATH, "--type",    "log",
+                                           "--output",      dir / "new", dir / "out/result.log"};
     const test::ProcessResult result =
         delay.count() > 0 ? test::RunKilledAfter(argv, dir.path(), delay) : test::RunProcess(argv, dir.path());
     EXPECT_TRUE(result.status == 0 || result.status == test::kKilledStatus) << result.status << result.err;
