@@ -11,8 +11,10 @@ namespace mve {
 namespace {
 
 // The most frames a step reads from the recording, and the most converted
-// frames it gives.
+// frames it gives; a recording of many channels is read in fewer frames at a
+// time, so that a read holds no more than kReadSamples samples.
 constexpr std::size_t kStepFrames = 16384;
+constexpr std::size_t kReadSamples = 2 * kStepFrames;
 
 std::int16_t Quantize(float value, bool eightBit) {
   const float scale = eightBit ? 128.0f : 32768.0f;
@@ -38,7 +40,8 @@ WaveInput::WaveInput(const std::string& path, const AudioFormat& format) : path_
     resampler_ = soxr_create(info.samplerate, format.rate, format.channels, &error, &io, &quality, nullptr);
     if (resampler_ == nullptr) throw MovieError("Cannot resample " + path + ": " + (error ? error : "unknown error"));
   }
-  block_.resize(kStepFrames * fileChannels_);
+  readFrames_ = std::clamp<std::size_t>(kReadSamples / fileChannels_, 1, kStepFrames);
+  block_.resize(readFrames_ * fileChannels_);
   resampled_.resize(kStepFrames * format.channels);
 }
 
@@ -71,12 +74,13 @@ void WaveInput::Append(const float* samples, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) ready_.push_back(Quantize(samples[i], format_.EightBit()));
 }
 
-// Reads up to frames frames of the recording into mixed_, brought to the
-// movie's channels.
+// Reads up to frames frames of the recording (fewer when it has many
+// channels) into mixed_, brought to the movie's channels.
 void WaveInput::ReadMixed(std::size_t frames) {
   mixedAt_ = 0;
   sf_count_t got = 0;
   if (!fileEnded_) {
+    frames = std::min(frames, readFrames_);
     got = std::max<sf_count_t>(0, sf_readf_float(file_, block_.data(), static_cast<sf_count_t>(frames)));
     if (got == 0) {
       fileEnded_ = true;

@@ -41,6 +41,7 @@ class WaveInput {
   soxr_t resampler_ = nullptr;
   unsigned fileChannels_ = 0;
   unsigned fileRate_ = 0;
+  std::size_t readFrames_ = 0;  // the most frames read at once
   bool fileEnded_ = false;
   bool drained_ = false;
   std::vector<float> block_, resampled_;
