@@ -57,8 +57,17 @@ OutputFile::~OutputFile() {
   if (!unnamed_) platform::RemoveFile(tempPath_);
 }
 
-void OutputFile::Write(const void* bytes, std::size_t count) {
-  if (std::fwrite(bytes, 1, count, stream_) != count) throw MovieError("Cannot write file " + finalPath_);
+void OutputFile::WriteAt(std::int64_t offset, const void* bytes, std::size_t count) {
+  // Nothing the stream holds may land over these bytes later.
+  if (std::fflush(stream_) != 0) throw MovieError("Cannot write file " + finalPath_);
+  const auto* from = static_cast<const char*>(bytes);
+  while (count > 0) {
+    const ssize_t done = ::pwrite(fd_, from, count, offset);
+    if (done <= 0) throw MovieError("Cannot write file " + finalPath_);
+    from += done;
+    offset += done;
+    count -= static_cast<std::size_t>(done);
+  }
 }
 
 void OutputFile::CopyFrom(const std::string& path, std::int64_t count) {

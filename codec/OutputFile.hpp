@@ -19,7 +19,8 @@ class OutputFile {
 
   std::FILE* Stream() { return stream_; }
   int Descriptor() const { return fd_; }
-  void Write(const void* bytes, std::size_t count);
+  // Writes count bytes at offset, over what the file holds there.
+  void WriteAt(std::int64_t offset, const void* bytes, std::size_t count);
   // Appends the first count bytes of the file at path, copied by the kernel
   // where it can.
   void CopyFrom(const std::string& path, std::int64_t count);

@@ -27,10 +27,15 @@ void Progress::Report(std::int64_t done, std::int64_t total) {
 
 namespace {
 
+// Where the frame's samples start in the chunk.
+std::size_t FrameDataOffset(const Chunk& chunk, const AudioSlot& slot) {
+  return chunk.opcodes[slot.opcode].payload + kAudioFrameHeaderBytes;
+}
+
 // The frame's samples in the chunk, for reading or for writing over.
 template <typename ChunkType>
 auto* FrameData(ChunkType& chunk, const AudioSlot& slot) {
-  return &chunk.bytes[chunk.opcodes[slot.opcode].payload + kAudioFrameHeaderBytes];
+  return &chunk.bytes[FrameDataOffset(chunk, slot)];
 }
 
 std::size_t FrameDataLength(const Chunk& chunk, const AudioSlot& slot) {
@@ -143,11 +148,11 @@ class DroppedSound {
 // data where they differ. Silence frames stay silent, but their share of the
 // recording is used up all the same, so the rest stays in time; what sound
 // they held goes to dropped. position counts the track's frames so far.
-// Returns whether any frame changed.
-bool ReplaceSlots(const AudioFormat& format, Chunk& chunk, const std::vector<AudioSlot>& slots, WaveInput& input,
-                  std::size_t& position, DroppedSound& dropped) {
+// Returns the frames that changed.
+std::vector<AudioSlot> ReplaceSlots(const AudioFormat& format, Chunk& chunk, const std::vector<AudioSlot>& slots,
+                                    WaveInput& input, std::size_t& position, DroppedSound& dropped) {
   std::vector<std::int16_t> oldSamples, newSamples;
-  bool changed = false;
+  std::vector<AudioSlot> changed;
   for (const auto& slot : slots) {
     DecodeSlot(format, chunk, slot, oldSamples);
     newSamples.resize(oldSamples.size());
@@ -156,7 +161,7 @@ bool ReplaceSlots(const AudioFormat& format, Chunk& chunk, const std::vector<Aud
     position += slot.frames;
     if (slot.silent || oldSamples == newSamples) continue;
     EncodeFrame(format, newSamples.data(), slot.frames, FrameData(chunk, slot));
-    changed = true;
+    changed.push_back(slot);
   }
   return changed;
 }
@@ -185,9 +190,11 @@ void ExtractTrack(const std::string& moviePath, const std::string& wavePath, Pro
   progress.Report(1, 1);
 }
 
-// One pass: the movie is only read until the first frame that changes. The
-// new movie is started there with a copy of everything before that chunk, and
-// written from then on. A movie whose track does not change is never written,
+// One pass. At the first frame that changes, the new movie is started as a
+// copy of the whole old one, made by the kernel where it can (without a
+// pass through this process, and without copying at all on file systems
+// that share blocks); then only the samples of the frames that change are
+// written over it. A movie whose track does not change is never written,
 // and a damaged one is refused before the new file replaces it.
 std::string InsertTrack(const std::string& wavePath, const std::string& moviePath, Progress& progress) {
   progress.Report(0, 1);
@@ -201,19 +208,20 @@ std::string InsertTrack(const std::string& wavePath, const std::string& moviePat
   while (reader.Next(chunk)) {
     const auto slots = track.Slots(chunk);
     if (track.Format() && !input) input = std::make_unique<WaveInput>(wavePath, *track.Format());
-    const bool changed = !slots.empty() && ReplaceSlots(*track.Format(), chunk, slots, *input, position, dropped);
-    if (changed && !output) {
+    if (slots.empty()) continue;
+    const auto changed = ReplaceSlots(*track.Format(), chunk, slots, *input, position, dropped);
+    if (!changed.empty() && !output) {
       output = std::make_unique<OutputFile>(moviePath);
-      output->CopyFrom(moviePath, chunk.offset);
+      output->CopyFrom(moviePath, reader.Size());
     }
-    if (output) output->Write(chunk.bytes.data(), chunk.bytes.size());
+    for (const auto& slot : changed) {
+      output->WriteAt(chunk.offset + static_cast<std::int64_t>(FrameDataOffset(chunk, slot)), FrameData(chunk, slot),
+                      FrameDataLength(chunk, slot));
+    }
     progress.Report(reader.Position(), reader.Size());
   }
   if (!track.Format()) throw MovieError(NoSoundTrack(moviePath));
-  if (output) {
-    reader.CopyRest(output->Stream());
-    output->Commit();
-  }
+  if (output) output->Commit();
   progress.Report(1, 1);
   return dropped.Note(wavePath, moviePath, track.Format()->rate);
 }
