@@ -102,11 +102,13 @@ void EncodeCompressed(unsigned channels, const std::int16_t* samples, std::size_
     Store16(data, static_cast<std::uint16_t>(samples[c]));
     data += 2;
   }
+  unsigned c = 0;
   for (std::size_t i = channels; i < frames * channels; ++i) {
-    int& p = predictor[i % channels];
+    int& p = predictor[c];
     const std::uint8_t index = ChooseIndex(p, samples[i]);
     p += kDeltaTable[index];
     *data++ = index;
+    c = (c + 1 == channels) ? 0 : c + 1;
   }
 }
 

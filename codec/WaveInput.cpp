@@ -41,7 +41,6 @@ WaveInput::WaveInput(const std::string& path, const AudioFormat& format) : path_
     if (resampler_ == nullptr) throw MovieError("Cannot resample " + path + ": " + (error ? error : "unknown error"));
   }
   readFrames_ = std::clamp<std::size_t>(kReadSamples / fileChannels_, 1, kStepFrames);
-  block_.resize(readFrames_ * fileChannels_);
   resampled_.resize(kStepFrames * format.channels);
 }
 
@@ -50,16 +49,15 @@ WaveInput::~WaveInput() {
   if (file_ != nullptr) sf_close(file_);
 }
 
-// Brings the recording's channels to the movie's: a mono movie gets the mean
-// of all channels, a stereo movie the first two (or the one, twice).
+// Brings the recording's channels to the movie's when they differ: a mono
+// movie gets the mean of all channels, a stereo movie the first two (or the
+// one, twice).
 void WaveInput::Mix(const float* in, std::size_t frames, std::vector<float>& out) const {
   const unsigned to = format_.channels;
   out.resize(frames * to);
   for (std::size_t f = 0; f < frames; ++f) {
     const float* frame = in + f * fileChannels_;
-    if (to == fileChannels_) {
-      std::copy(frame, frame + to, &out[f * to]);
-    } else if (to == 1) {
+    if (to == 1) {
       float sum = 0;
       for (unsigned c = 0; c < fileChannels_; ++c) sum += frame[c];
       out[f] = sum / static_cast<float>(fileChannels_);
@@ -71,23 +69,34 @@ void WaveInput::Mix(const float* in, std::size_t frames, std::vector<float>& out
 }
 
 void WaveInput::Append(const float* samples, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) ready_.push_back(Quantize(samples[i], format_.EightBit()));
+  const std::size_t at = ready_.size();
+  ready_.resize(at + count);
+  const bool eightBit = format_.EightBit();
+  for (std::size_t i = 0; i < count; ++i) ready_[at + i] = Quantize(samples[i], eightBit);
 }
 
 // Reads up to frames frames of the recording (fewer when it has many
-// channels) into mixed_, brought to the movie's channels.
+// channels) into mixed_, brought to the movie's channels: read there
+// directly when the counts agree.
 void WaveInput::ReadMixed(std::size_t frames) {
   mixedAt_ = 0;
+  const bool direct = fileChannels_ == format_.channels;
+  std::vector<float>& into = direct ? mixed_ : block_;
   sf_count_t got = 0;
   if (!fileEnded_) {
     frames = std::min(frames, readFrames_);
-    got = std::max<sf_count_t>(0, sf_readf_float(file_, block_.data(), static_cast<sf_count_t>(frames)));
+    into.resize(frames * fileChannels_);
+    got = std::max<sf_count_t>(0, sf_readf_float(file_, into.data(), static_cast<sf_count_t>(frames)));
     if (got == 0) {
       fileEnded_ = true;
       if (sf_error(file_) != SF_ERR_NO_ERROR) throw MovieError("Cannot read the sound file " + path_ + ": " + sf_strerror(file_));
     }
   }
-  Mix(block_.data(), static_cast<std::size_t>(got), mixed_);
+  if (direct) {
+    mixed_.resize(static_cast<std::size_t>(got) * fileChannels_);
+  } else {
+    Mix(block_.data(), static_cast<std::size_t>(got), mixed_);
+  }
 }
 
 // One step of the resampler. It is fed the recording in portions that give
