@@ -3,7 +3,12 @@
 #include <sndfile.h>
 #include <soxr.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <cmath>
 
 namespace mve {
@@ -22,11 +27,37 @@ std::int16_t Quantize(float value, bool eightBit) {
   return static_cast<std::int16_t>(std::clamp<long>(rounded, -static_cast<long>(scale), static_cast<long>(scale) - 1));
 }
 
+std::FILE* StreamOf(void* user) { return static_cast<std::FILE*>(user); }
+
+sf_count_t StreamLength(void* user) {
+  struct stat status {};
+  return ::fstat(::fileno(StreamOf(user)), &status) == 0 ? status.st_size : -1;
+}
+
+sf_count_t StreamSeek(sf_count_t offset, int whence, void* user) {
+  return ::fseeko(StreamOf(user), offset, whence) == 0 ? ::ftello(StreamOf(user)) : -1;
+}
+
+sf_count_t StreamRead(void* buffer, sf_count_t count, void* user) {
+  return static_cast<sf_count_t>(std::fread(buffer, 1, static_cast<std::size_t>(count), StreamOf(user)));
+}
+
+sf_count_t StreamWrite(const void*, sf_count_t, void*) { return 0; }
+
+sf_count_t StreamTell(void* user) { return ::ftello(StreamOf(user)); }
+
 }  // namespace
 
 WaveInput::WaveInput(const std::string& path, const AudioFormat& format) : path_(path), format_(format) {
+  // The WAVE library reads 8 KiB at a time; it is given the file through a
+  // stream that reads 1 MiB at a time.
+  stream_.reset(std::fopen(path.c_str(), "rb"));
+  if (stream_ == nullptr) throw MovieError("Cannot read the sound file " + path + ": " + std::strerror(errno));
+  streamBuffer_.resize(1 << 20);
+  std::setvbuf(stream_.get(), streamBuffer_.data(), _IOFBF, streamBuffer_.size());
+  SF_VIRTUAL_IO access{StreamLength, StreamSeek, StreamRead, StreamWrite, StreamTell};
   SF_INFO info{};
-  file_ = sf_open(path.c_str(), SFM_READ, &info);
+  file_.reset(sf_open_virtual(&access, SFM_READ, &info, stream_.get()));
   if (file_ == nullptr) throw MovieError("Cannot read the sound file " + path + ": " + sf_strerror(nullptr));
   if (info.channels < 1 || info.samplerate < 1) {
     throw MovieError("Cannot read the sound file " + path + ": it holds no samples");
@@ -37,17 +68,14 @@ WaveInput::WaveInput(const std::string& path, const AudioFormat& format) : path_
     soxr_error_t error = nullptr;
     const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
-    resampler_ = soxr_create(info.samplerate, format.rate, format.channels, &error, &io, &quality, nullptr);
+    resampler_.reset(soxr_create(info.samplerate, format.rate, format.channels, &error, &io, &quality, nullptr));
     if (resampler_ == nullptr) throw MovieError("Cannot resample " + path + ": " + (error ? error : "unknown error"));
   }
   readFrames_ = std::clamp<std::size_t>(kReadSamples / fileChannels_, 1, kStepFrames);
   resampled_.resize(kStepFrames * format.channels);
 }
 
-WaveInput::~WaveInput() {
-  if (resampler_ != nullptr) soxr_delete(resampler_);
-  if (file_ != nullptr) sf_close(file_);
-}
+WaveInput::~WaveInput() = default;
 
 // Brings the recording's channels to the movie's when they differ: a mono
 // movie gets the mean of all channels, a stereo movie the first two (or the
@@ -86,10 +114,10 @@ void WaveInput::ReadMixed(std::size_t frames) {
   if (!fileEnded_) {
     frames = std::min(frames, readFrames_);
     into.resize(frames * fileChannels_);
-    got = std::max<sf_count_t>(0, sf_readf_float(file_, into.data(), static_cast<sf_count_t>(frames)));
+    got = std::max<sf_count_t>(0, sf_readf_float(file_.get(), into.data(), static_cast<sf_count_t>(frames)));
     if (got == 0) {
       fileEnded_ = true;
-      if (sf_error(file_) != SF_ERR_NO_ERROR) throw MovieError("Cannot read the sound file " + path_ + ": " + sf_strerror(file_));
+      if (sf_error(file_.get()) != SF_ERR_NO_ERROR) throw MovieError("Cannot read the sound file " + path_ + ": " + sf_strerror(file_.get()));
     }
   }
   if (direct) {
@@ -112,7 +140,7 @@ void WaveInput::Resample() {
   const std::size_t pending = mixed_.size() / channels - mixedAt_;
   const bool flushing = pending == 0;  // the recording has ended
   std::size_t taken = 0, done = 0;
-  const soxr_error_t error = soxr_process(resampler_, flushing ? nullptr : &mixed_[mixedAt_ * channels], pending,
+  const soxr_error_t error = soxr_process(resampler_.get(), flushing ? nullptr : &mixed_[mixedAt_ * channels], pending,
                                           &taken, resampled_.data(), kStepFrames, &done);
   if (error != nullptr) throw MovieError("Cannot resample " + path_ + ": " + error);
   mixedAt_ += taken;

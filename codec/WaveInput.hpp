@@ -8,6 +8,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <type_traits>
 #include <string>
 #include <vector>
 
@@ -35,10 +38,22 @@ class WaveInput {
   void Mix(const float* in, std::size_t frames, std::vector<float>& out) const;
   void Append(const float* samples, std::size_t count);
 
+  struct CloseStream {
+    void operator()(std::FILE* stream) const { std::fclose(stream); }
+  };
+  struct CloseSound {
+    void operator()(SNDFILE* file) const { sf_close(file); }
+  };
+  struct DeleteResampler {
+    void operator()(soxr_t resampler) const { soxr_delete(resampler); }
+  };
+
   std::string path_;
   AudioFormat format_;
-  SNDFILE* file_ = nullptr;
-  soxr_t resampler_ = nullptr;
+  std::vector<char> streamBuffer_;
+  std::unique_ptr<std::FILE, CloseStream> stream_;
+  std::unique_ptr<SNDFILE, CloseSound> file_;
+  std::unique_ptr<std::remove_pointer_t<soxr_t>, DeleteResampler> resampler_;
   unsigned fileChannels_ = 0;
   unsigned fileRate_ = 0;
   std::size_t readFrames_ = 0;  // the most frames read at once
