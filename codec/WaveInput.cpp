@@ -2,14 +2,13 @@
 
 #include <sndfile.h>
 #include <soxr.h>
-
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <cmath>
 
 namespace mve {
 
@@ -117,7 +116,8 @@ void WaveInput::ReadMixed(std::size_t frames) {
     got = std::max<sf_count_t>(0, sf_readf_float(file_.get(), into.data(), static_cast<sf_count_t>(frames)));
     if (got == 0) {
       fileEnded_ = true;
-      if (sf_error(file_.get()) != SF_ERR_NO_ERROR) throw MovieError("Cannot read the sound file " + path_ + ": " + sf_strerror(file_.get()));
+      if (sf_error(file_.get()) != SF_ERR_NO_ERROR)
+        throw MovieError("Cannot read the sound file " + path_ + ": " + sf_strerror(file_.get()));
     }
   }
   if (direct) {

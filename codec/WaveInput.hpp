@@ -6,16 +6,16 @@
 // of samples) is ever held whole, and nothing is read beyond what is taken.
 #pragma once
 
+#include <sndfile.h>
+#include <soxr.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
-#include <type_traits>
 #include <string>
+#include <type_traits>
 #include <vector>
-
-#include <sndfile.h>
-#include <soxr.h>
 
 #include "MveFormat.hpp"
 
