@@ -18,6 +18,38 @@ namespace {
 
 namespace platform = trovex::platform;
 
+// Writes count bytes at offset, as many calls as that takes.
+bool WriteAll(int fd, const char* bytes, std::size_t count, std::int64_t offset) {
+  while (count > 0) {
+    const ssize_t done = ::pwrite(fd, bytes, count, offset);
+    if (done <= 0) return false;
+    bytes += done;
+    offset += done;
+    count -= static_cast<std::size_t>(done);
+  }
+  return true;
+}
+
+// Copies the first count bytes of source to the start of dest, inside the
+// kernel where it can, else through a buffer.
+bool CopyStart(int source, std::int64_t count, int dest) {
+  loff_t from = 0, to = 0;
+  while (count > 0) {
+    const ssize_t done = ::copy_file_range(source, &from, dest, &to, static_cast<std::size_t>(count), 0);
+    if (done <= 0) break;
+    count -= done;
+  }
+  std::vector<char> buffer(count > 0 ? 1 << 20 : 0);
+  while (count > 0) {
+    const std::size_t wanted = std::min<std::size_t>(buffer.size(), static_cast<std::size_t>(count));
+    const ssize_t got = ::pread(source, buffer.data(), wanted, from);
+    if (got <= 0 || !WriteAll(dest, buffer.data(), static_cast<std::size_t>(got), from)) return false;
+    from += got;
+    count -= got;
+  }
+  return true;
+}
+
 mode_t NewFileMode() {
   const mode_t mask = ::umask(0);
   ::umask(mask);
@@ -41,53 +73,22 @@ OutputFile::OutputFile(const std::string& finalPath) : finalPath_(finalPath) {
       });
   if (!created) throw MovieError("Cannot create file " + finalPath);
   fd_ = static_cast<int>(file);
-  stream_ = ::fdopen(fd_, "wb");
-  if (stream_ == nullptr) {
-    platform::CloseFile(file);
-    if (!unnamed_) platform::RemoveFile(tempPath_);
-    throw MovieError("Cannot create file " + finalPath);
-  }
-  buffer_.resize(1 << 20);
-  std::setvbuf(stream_, buffer_.data(), _IOFBF, buffer_.size());
 }
 
 OutputFile::~OutputFile() {
   if (committed_) return;
-  std::fclose(stream_);
+  ::close(fd_);
   if (!unnamed_) platform::RemoveFile(tempPath_);
 }
 
 void OutputFile::WriteAt(std::int64_t offset, const void* bytes, std::size_t count) {
-  // Nothing the stream holds may land over these bytes later.
-  if (std::fflush(stream_) != 0) throw MovieError("Cannot write file " + finalPath_);
-  const auto* from = static_cast<const char*>(bytes);
-  while (count > 0) {
-    const ssize_t done = ::pwrite(fd_, from, count, offset);
-    if (done <= 0) throw MovieError("Cannot write file " + finalPath_);
-    from += done;
-    offset += done;
-    count -= static_cast<std::size_t>(done);
-  }
+  if (!WriteAll(fd_, static_cast<const char*>(bytes), count, offset)) throw MovieError("Cannot write file " + finalPath_);
 }
 
 void OutputFile::CopyFrom(const std::string& path, std::int64_t count) {
   const int source = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (source < 0) throw MovieError("Cannot open file " + path);
-  bool copied = std::fflush(stream_) == 0;
-  loff_t from = 0;
-  while (copied && count > 0) {
-    const ssize_t done = ::copy_file_range(source, &from, fd_, nullptr, static_cast<std::size_t>(count), 0);
-    if (done <= 0) break;
-    count -= done;
-  }
-  // Where the kernel cannot copy between these files, read and write.
-  std::vector<char> buffer(1 << 20);
-  while (copied && count > 0) {
-    const ssize_t got = ::pread(source, buffer.data(), std::min<std::size_t>(buffer.size(), static_cast<std::size_t>(count)), from);
-    copied = got > 0 && std::fwrite(buffer.data(), 1, static_cast<std::size_t>(got), stream_) == static_cast<std::size_t>(got);
-    from += got;
-    count -= got;
-  }
+  const bool copied = CopyStart(source, count, fd_);
   ::close(source);
   if (!copied) throw MovieError("Cannot write file " + finalPath_);
 }
@@ -110,9 +111,9 @@ bool OutputFile::Name() {
 void OutputFile::Commit() {
   struct stat old {};
   const mode_t mode = ::stat(finalPath_.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
-  const bool named = std::fflush(stream_) == 0 && ::fchmod(fd_, mode) == 0 && Name();
+  const bool named = ::fchmod(fd_, mode) == 0 && Name();
   committed_ = true;
-  const bool closed = std::fclose(stream_) == 0;
+  const bool closed = ::close(fd_) == 0;
   if (named && finalNamed_) return;
   if (!named || !closed || !platform::MoveOver(tempPath_, finalPath_)) {
     if (!tempPath_.empty()) platform::RemoveFile(tempPath_);

@@ -4,9 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
-#include <vector>
 
 namespace mve {
 
@@ -17,15 +15,14 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  std::FILE* Stream() { return stream_; }
   int Descriptor() const { return fd_; }
   // Writes count bytes at offset, over what the file holds there.
   void WriteAt(std::int64_t offset, const void* bytes, std::size_t count);
-  // Appends the first count bytes of the file at path, copied by the kernel
-  // where it can.
+  // Copies the first count bytes of the file at path to the start of this
+  // one, inside the kernel where it can.
   void CopyFrom(const std::string& path, std::int64_t count);
-  // Flushes, gives the file the old file's permissions (or the usual ones
-  // for a new file) and renames it over the final path.
+  // Gives the file the old file's permissions (or the usual ones for a new
+  // file) and renames it over the final path.
   void Commit();
 
  private:
@@ -34,9 +31,6 @@ class OutputFile {
   std::string finalPath_;
   std::string tempPath_;
   int fd_ = -1;
-  // The stream's buffer, given so that writes go out 1 MiB at a time.
-  std::vector<char> buffer_;
-  std::FILE* stream_ = nullptr;
   bool unnamed_ = false;     // written without a name until Commit
   bool finalNamed_ = false;  // an unnamed file that took the final name at once
   bool committed_ = false;

@@ -56,7 +56,6 @@ class WaveOutput {
     info.samplerate = static_cast<int>(format.rate);
     info.channels = static_cast<int>(format.channels);
     info.format = SF_FORMAT_WAV | (format.EightBit() ? SF_FORMAT_PCM_U8 : SF_FORMAT_PCM_16);
-    std::fflush(file_.Stream());
     sound_ = sf_open_fd(file_.Descriptor(), SFM_WRITE, &info, SF_FALSE);
     if (sound_ == nullptr) throw MovieError("Cannot create file " + path + ": " + sf_strerror(nullptr));
     eightBit_ = format.EightBit();
@@ -208,8 +207,8 @@ std::string InsertTrack(const std::string& wavePath, const std::string& moviePat
   while (reader.Next(chunk)) {
     const auto slots = track.Slots(chunk);
     if (track.Format() && !input) input = std::make_unique<WaveInput>(wavePath, *track.Format());
-    if (slots.empty()) continue;
-    const auto changed = ReplaceSlots(*track.Format(), chunk, slots, *input, position, dropped);
+    const auto changed = slots.empty() ? std::vector<AudioSlot>{}
+                                       : ReplaceSlots(*track.Format(), chunk, slots, *input, position, dropped);
     if (!changed.empty() && !output) {
       output = std::make_unique<OutputFile>(moviePath);
       output->CopyFrom(moviePath, reader.Size());
