@@ -45,12 +45,14 @@ std::array<std::uint8_t, 239> AscendingIndices() {
 }
 
 // For every wanted change -65535..65535, the position in AscendingIndices of
-// the nearest delta.
+// the nearest delta; and the delta at each position.
 struct NearestDelta {
   std::array<std::uint8_t, 239> indices = AscendingIndices();
+  std::array<int, 239> deltas{};
   std::array<std::uint8_t, 2 * kMaxDelta + 1> position{};
 
   NearestDelta() {
+    for (std::size_t p = 0; p < indices.size(); ++p) deltas[p] = kDeltaTable[indices[p]];
     std::size_t p = 0;
     for (int wanted = -kMaxDelta; wanted <= kMaxDelta; ++wanted) {
       while (p + 1 < indices.size() &&
@@ -67,16 +69,15 @@ const NearestDelta& Nearest() {
   return nearest;
 }
 
-// The index whose delta brings predictor nearest to target while the sum
-// stays in 16 bits.
-std::uint8_t ChooseIndex(int predictor, int target) {
-  const NearestDelta& nearest = Nearest();
+// The position of the delta that brings predictor nearest to target while
+// the sum stays in 16 bits.
+std::size_t ChoosePosition(const NearestDelta& nearest, int predictor, int target) {
   std::size_t p = nearest.position[static_cast<std::size_t>(target - predictor + kMaxDelta)];
   // Out of range only towards the side the target lies on; the next delta
   // towards zero is then the best that fits.
-  while (predictor + kDeltaTable[nearest.indices[p]] > 32767) --p;
-  while (predictor + kDeltaTable[nearest.indices[p]] < -32768) ++p;
-  return nearest.indices[p];
+  while (predictor + nearest.deltas[p] > 32767) --p;
+  while (predictor + nearest.deltas[p] < -32768) ++p;
+  return p;
 }
 
 void DecodeCompressed(unsigned channels, const unsigned char* data, std::size_t length, std::int16_t* samples) {
@@ -102,11 +103,13 @@ void EncodeCompressed(unsigned channels, const std::int16_t* samples, std::size_
     Store16(data, static_cast<std::uint16_t>(samples[c]));
     data += 2;
   }
+  const NearestDelta& nearest = Nearest();
+  unsigned c = 0;
   for (std::size_t i = channels; i < frames * channels; ++i) {
-    int& p = predictor[i % channels];
-    const std::uint8_t index = ChooseIndex(p, samples[i]);
-    p += kDeltaTable[index];
-    *data++ = index;
+    const std::size_t p = ChoosePosition(nearest, predictor[c], samples[i]);
+    predictor[c] += nearest.deltas[p];
+    *data++ = nearest.indices[p];
+    c = (c + 1 == channels) ? 0 : c + 1;
   }
 }
 

@@ -14,6 +14,7 @@ struct CodecState {
   void* context = nullptr;
   bool failed = false;
   std::string error;
+  std::string note;
 };
 
 CodecState state;
@@ -21,6 +22,7 @@ CodecState state;
 template <typename Work>
 void Guarded(const char* first, const char* second, Work work) {
   state.failed = false;
+  state.note.clear();
   try {
     if (first == nullptr || second == nullptr) throw mve::MovieError("A path is missing");
     mve::Progress progress(state.routine, state.context);
@@ -39,7 +41,7 @@ void Guarded(const char* first, const char* second, Work work) {
 extern "C" {
 
 MVE_EXPORT void MVE_CALL InitCodec(MveProgressRoutine routine, void* context) {
-  state = CodecState{routine, context, false, {}};
+  state = CodecState{routine, context, false, {}, {}};
 }
 
 MVE_EXPORT void MVE_CALL ExtractSound(const char* moviePath, const char* wavePath) {
@@ -47,7 +49,8 @@ MVE_EXPORT void MVE_CALL ExtractSound(const char* moviePath, const char* wavePat
 }
 
 MVE_EXPORT void MVE_CALL InsertSound(const char* wavePath, const char* moviePath) {
-  Guarded(wavePath, moviePath, [&](mve::Progress& progress) { mve::InsertTrack(wavePath, moviePath, progress); });
+  Guarded(wavePath, moviePath,
+          [&](mve::Progress& progress) { state.note = mve::InsertTrack(wavePath, moviePath, progress); });
 }
 
 // The failure of the last extraction or insertion stays readable after it.
@@ -57,5 +60,7 @@ MVE_EXPORT void MVE_CALL CloseCodec(void) {
 }
 
 MVE_EXPORT const char* MVE_CALL LastError(void) { return state.failed ? state.error.c_str() : nullptr; }
+
+MVE_EXPORT const char* MVE_CALL LastNote(void) { return state.note.empty() ? nullptr : state.note.c_str(); }
 
 }  // extern "C"

@@ -35,6 +35,10 @@ MVE_EXPORT void MVE_CALL CloseCodec(void);
 /* The message of the last call's failure, or a null pointer when it
    succeeded. Valid until the next call. */
 MVE_EXPORT const char* MVE_CALL LastError(void);
+/* What the user should know of the last call although it succeeded (sound
+   of the recording that fell where the movie's track is silent, and so was
+   not put in), or a null pointer. Valid until the next call. */
+MVE_EXPORT const char* MVE_CALL LastNote(void);
 
 #ifdef __cplusplus
 }

@@ -169,13 +169,4 @@ bool MovieReader::Next(Chunk& chunk) {
   return true;
 }
 
-void MovieReader::CopyRest(std::FILE* out) {
-  std::vector<unsigned char> buffer(1 << 16);
-  while (position_ < size_) {
-    const std::size_t count = static_cast<std::size_t>(std::min<std::int64_t>(size_ - position_, 1 << 16));
-    ReadExact(buffer.data(), count);
-    if (std::fwrite(buffer.data(), 1, count, out) != count) throw MovieError("Cannot write the new movie beside " + path_);
-  }
-}
-
 }  // namespace mve

@@ -114,8 +114,6 @@ class MovieReader {
   std::int64_t Size() const { return size_; }
   std::int64_t Position() const { return position_; }
   const std::string& Path() const { return path_; }
-  // Copies everything from the position to the end of the file to out.
-  void CopyRest(std::FILE* out);
 
  private:
   void ReadExact(void* buffer, std::size_t count);

@@ -1,11 +1,10 @@
-// A file written under a temporary name beside its final path and renamed
-// over it only when complete, so a failure leaves the old file as it was.
+// A file written beside its final path, without a name or under a temporary
+// one, and given the final name only when complete, so a failure or a kill
+// leaves the old file as it was.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
-#include <vector>
 
 namespace mve {
 
@@ -16,23 +15,24 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  std::FILE* Stream() { return stream_; }
   int Descriptor() const { return fd_; }
-  void Write(const void* bytes, std::size_t count);
-  // Appends the first count bytes of the file at path, copied by the kernel
-  // where it can.
+  // Writes count bytes at offset, over what the file holds there.
+  void WriteAt(std::int64_t offset, const void* bytes, std::size_t count);
+  // Copies the first count bytes of the file at path to the start of this
+  // one, inside the kernel where it can.
   void CopyFrom(const std::string& path, std::int64_t count);
-  // Flushes, gives the file the old file's permissions (or the usual ones
-  // for a new file) and renames it over the final path.
+  // Gives the file the old file's permissions (or the usual ones for a new
+  // file) and renames it over the final path.
   void Commit();
 
  private:
+  bool Name();
+
   std::string finalPath_;
   std::string tempPath_;
   int fd_ = -1;
-  // The stream's buffer, given so that writes go out 1 MiB at a time.
-  std::vector<char> buffer_;
-  std::FILE* stream_ = nullptr;
+  bool unnamed_ = false;     // written without a name until Commit
+  bool finalNamed_ = false;  // an unnamed file that took the final name at once
   bool committed_ = false;
 };
 

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -25,10 +27,15 @@ void Progress::Report(std::int64_t done, std::int64_t total) {
 
 namespace {
 
+// Where the frame's samples start in the chunk.
+std::size_t FrameDataOffset(const Chunk& chunk, const AudioSlot& slot) {
+  return chunk.opcodes[slot.opcode].payload + kAudioFrameHeaderBytes;
+}
+
 // The frame's samples in the chunk, for reading or for writing over.
 template <typename ChunkType>
 auto* FrameData(ChunkType& chunk, const AudioSlot& slot) {
-  return &chunk.bytes[chunk.opcodes[slot.opcode].payload + kAudioFrameHeaderBytes];
+  return &chunk.bytes[FrameDataOffset(chunk, slot)];
 }
 
 std::size_t FrameDataLength(const Chunk& chunk, const AudioSlot& slot) {
@@ -49,7 +56,6 @@ class WaveOutput {
     info.samplerate = static_cast<int>(format.rate);
     info.channels = static_cast<int>(format.channels);
     info.format = SF_FORMAT_WAV | (format.EightBit() ? SF_FORMAT_PCM_U8 : SF_FORMAT_PCM_16);
-    std::fflush(file_.Stream());
     sound_ = sf_open_fd(file_.Descriptor(), SFM_WRITE, &info, SF_FALSE);
     if (sound_ == nullptr) throw MovieError("Cannot create file " + path + ": " + sf_strerror(nullptr));
     eightBit_ = format.EightBit();
@@ -93,20 +99,68 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 std::string NoSoundTrack(const std::string& moviePath) { return moviePath + " has no sound track"; }
 
+// Sound worth telling about: a sample above 1/256 of full scale (-48 dB), so
+// that the resampler's faint ringing beside a silence frame does not count.
+// Every step of 8-bit samples lies above it.
+bool Audible(const std::vector<std::int16_t>& samples, bool eightBit) {
+  const int limit = eightBit ? 0 : 128;
+  return std::any_of(samples.begin(), samples.end(), [limit](std::int16_t s) { return std::abs(s) > limit; });
+}
+
+// The recording's sound that fell into silence frames and was not put in:
+// spans of the track, in frames from its start.
+class DroppedSound {
+ public:
+  void Add(std::size_t from, std::size_t frames) {
+    if (!spans_.empty() && spans_.back().second == from) {
+      spans_.back().second += frames;
+    } else {
+      spans_.emplace_back(from, from + frames);
+    }
+    total_ += frames;
+  }
+
+  std::string Note(const std::string& wavePath, const std::string& moviePath, unsigned rate) const {
+    if (spans_.empty()) return {};
+    constexpr std::size_t kSpansShown = 5;
+    std::string where;
+    for (std::size_t i = 0; i < std::min(spans_.size(), kSpansShown); ++i) {
+      where += (i == 0 ? "" : ", ") + Seconds(spans_[i].first, rate) + " to " + Seconds(spans_[i].second, rate);
+    }
+    if (spans_.size() > kSpansShown) where += " and " + std::to_string(spans_.size() - kSpansShown) + " more places";
+    return Seconds(total_, rate) + " of " + wavePath + " not put in: the sound track of " + moviePath +
+           " is silent at " + where;
+  }
+
+ private:
+  static std::string Seconds(std::size_t frames, unsigned rate) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f s", static_cast<double>(frames) / rate);
+    return text;
+  }
+
+  std::vector<std::pair<std::size_t, std::size_t>> spans_;
+  std::size_t total_ = 0;
+};
+
 // The new samples of each stream-0 frame of the chunk, encoded over the old
 // data where they differ. Silence frames stay silent, but their share of the
-// recording is used up all the same, so the rest stays in time. Returns
-// whether any frame changed.
-bool ReplaceSlots(const AudioFormat& format, Chunk& chunk, const std::vector<AudioSlot>& slots, WaveInput& input) {
+// recording is used up all the same, so the rest stays in time; what sound
+// they held goes to dropped. position counts the track's frames so far.
+// Returns the frames that changed.
+std::vector<AudioSlot> ReplaceSlots(const AudioFormat& format, Chunk& chunk, const std::vector<AudioSlot>& slots,
+                                    WaveInput& input, std::size_t& position, DroppedSound& dropped) {
   std::vector<std::int16_t> oldSamples, newSamples;
-  bool changed = false;
+  std::vector<AudioSlot> changed;
   for (const auto& slot : slots) {
     DecodeSlot(format, chunk, slot, oldSamples);
     newSamples.resize(oldSamples.size());
     input.Take(slot.frames, newSamples.data());
+    if (slot.silent && Audible(newSamples, format.EightBit())) dropped.Add(position, slot.frames);
+    position += slot.frames;
     if (slot.silent || oldSamples == newSamples) continue;
     EncodeFrame(format, newSamples.data(), slot.frames, FrameData(chunk, slot));
-    changed = true;
+    changed.push_back(slot);
   }
   return changed;
 }
@@ -135,34 +189,40 @@ void ExtractTrack(const std::string& moviePath, const std::string& wavePath, Pro
   progress.Report(1, 1);
 }
 
-// One pass: the movie is only read until the first frame that changes. The
-// new movie is started there with a copy of everything before that chunk, and
-// written from then on. A movie whose track does not change is never written,
+// One pass. At the first frame that changes, the new movie is started as a
+// copy of the whole old one, made by the kernel where it can (without a
+// pass through this process, and without copying at all on file systems
+// that share blocks); then only the samples of the frames that change are
+// written over it. A movie whose track does not change is never written,
 // and a damaged one is refused before the new file replaces it.
-void InsertTrack(const std::string& wavePath, const std::string& moviePath, Progress& progress) {
+std::string InsertTrack(const std::string& wavePath, const std::string& moviePath, Progress& progress) {
   progress.Report(0, 1);
   MovieReader reader(moviePath);
   AudioTrack track(moviePath);
   std::unique_ptr<WaveInput> input;
   std::unique_ptr<OutputFile> output;
+  std::size_t position = 0;
+  DroppedSound dropped;
   Chunk chunk;
   while (reader.Next(chunk)) {
     const auto slots = track.Slots(chunk);
     if (track.Format() && !input) input = std::make_unique<WaveInput>(wavePath, *track.Format());
-    const bool changed = !slots.empty() && ReplaceSlots(*track.Format(), chunk, slots, *input);
-    if (changed && !output) {
+    const auto changed = slots.empty() ? std::vector<AudioSlot>{}
+                                       : ReplaceSlots(*track.Format(), chunk, slots, *input, position, dropped);
+    if (!changed.empty() && !output) {
       output = std::make_unique<OutputFile>(moviePath);
-      output->CopyFrom(moviePath, chunk.offset);
+      output->CopyFrom(moviePath, reader.Size());
     }
-    if (output) output->Write(chunk.bytes.data(), chunk.bytes.size());
+    for (const auto& slot : changed) {
+      output->WriteAt(chunk.offset + static_cast<std::int64_t>(FrameDataOffset(chunk, slot)), FrameData(chunk, slot),
+                      FrameDataLength(chunk, slot));
+    }
     progress.Report(reader.Position(), reader.Size());
   }
   if (!track.Format()) throw MovieError(NoSoundTrack(moviePath));
-  if (output) {
-    reader.CopyRest(output->Stream());
-    output->Commit();
-  }
+  if (output) output->Commit();
   progress.Report(1, 1);
+  return dropped.Note(wavePath, moviePath, track.Format()->rate);
 }
 
 }  // namespace mve

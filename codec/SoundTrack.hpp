@@ -29,7 +29,9 @@ void ExtractTrack(const std::string& moviePath, const std::string& wavePath, Pro
 // Replaces the track. Every audio frame keeps its length and place, so every
 // other opcode and chunk stays byte for byte as it was; a frame whose samples
 // do not change keeps its bytes, and a movie whose track does not change is
-// not written at all. Silence frames stay silent.
-void InsertTrack(const std::string& wavePath, const std::string& moviePath, Progress& progress);
+// not written at all. Silence frames stay silent: returns a note saying how
+// much of the recording's sound fell into them and where, or nothing when
+// none did.
+std::string InsertTrack(const std::string& wavePath, const std::string& moviePath, Progress& progress);
 
 }  // namespace mve

@@ -2,15 +2,23 @@
 
 #include <sndfile.h>
 #include <soxr.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 namespace mve {
 
 namespace {
 
-constexpr std::size_t kBlockFrames = 16384;
+// The most frames a step reads from the recording, and the most converted
+// frames it gives; a recording of many channels is read in fewer frames at a
+// time, so that a read holds no more than kReadSamples samples.
+constexpr std::size_t kStepFrames = 16384;
+constexpr std::size_t kReadSamples = 2 * kStepFrames;
 
 std::int16_t Quantize(float value, bool eightBit) {
   const float scale = eightBit ? 128.0f : 32768.0f;
@@ -18,11 +26,37 @@ std::int16_t Quantize(float value, bool eightBit) {
   return static_cast<std::int16_t>(std::clamp<long>(rounded, -static_cast<long>(scale), static_cast<long>(scale) - 1));
 }
 
+std::FILE* StreamOf(void* user) { return static_cast<std::FILE*>(user); }
+
+sf_count_t StreamLength(void* user) {
+  struct stat status {};
+  return ::fstat(::fileno(StreamOf(user)), &status) == 0 ? status.st_size : -1;
+}
+
+sf_count_t StreamSeek(sf_count_t offset, int whence, void* user) {
+  return ::fseeko(StreamOf(user), offset, whence) == 0 ? ::ftello(StreamOf(user)) : -1;
+}
+
+sf_count_t StreamRead(void* buffer, sf_count_t count, void* user) {
+  return static_cast<sf_count_t>(std::fread(buffer, 1, static_cast<std::size_t>(count), StreamOf(user)));
+}
+
+sf_count_t StreamWrite(const void*, sf_count_t, void*) { return 0; }
+
+sf_count_t StreamTell(void* user) { return ::ftello(StreamOf(user)); }
+
 }  // namespace
 
 WaveInput::WaveInput(const std::string& path, const AudioFormat& format) : path_(path), format_(format) {
+  // The WAVE library reads 8 KiB at a time; it is given the file through a
+  // stream that reads 1 MiB at a time.
+  stream_.reset(std::fopen(path.c_str(), "rb"));
+  if (stream_ == nullptr) throw MovieError("Cannot read the sound file " + path + ": " + std::strerror(errno));
+  streamBuffer_.resize(1 << 20);
+  std::setvbuf(stream_.get(), streamBuffer_.data(), _IOFBF, streamBuffer_.size());
+  SF_VIRTUAL_IO access{StreamLength, StreamSeek, StreamRead, StreamWrite, StreamTell};
   SF_INFO info{};
-  file_ = sf_open(path.c_str(), SFM_READ, &info);
+  file_.reset(sf_open_virtual(&access, SFM_READ, &info, stream_.get()));
   if (file_ == nullptr) throw MovieError("Cannot read the sound file " + path + ": " + sf_strerror(nullptr));
   if (info.channels < 1 || info.samplerate < 1) {
     throw MovieError("Cannot read the sound file " + path + ": it holds no samples");
@@ -33,27 +67,24 @@ WaveInput::WaveInput(const std::string& path, const AudioFormat& format) : path_
     soxr_error_t error = nullptr;
     const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
-    resampler_ = soxr_create(info.samplerate, format.rate, format.channels, &error, &io, &quality, nullptr);
+    resampler_.reset(soxr_create(info.samplerate, format.rate, format.channels, &error, &io, &quality, nullptr));
     if (resampler_ == nullptr) throw MovieError("Cannot resample " + path + ": " + (error ? error : "unknown error"));
   }
-  block_.resize(kBlockFrames * fileChannels_);
+  readFrames_ = std::clamp<std::size_t>(kReadSamples / fileChannels_, 1, kStepFrames);
+  resampled_.resize(kStepFrames * format.channels);
 }
 
-WaveInput::~WaveInput() {
-  if (resampler_ != nullptr) soxr_delete(resampler_);
-  if (file_ != nullptr) sf_close(file_);
-}
+WaveInput::~WaveInput() = default;
 
-// Brings the recording's channels to the movie's: a mono movie gets the mean
-// of all channels, a stereo movie the first two (or the one, twice).
+// Brings the recording's channels to the movie's when they differ: a mono
+// movie gets the mean of all channels, a stereo movie the first two (or the
+// one, twice).
 void WaveInput::Mix(const float* in, std::size_t frames, std::vector<float>& out) const {
   const unsigned to = format_.channels;
   out.resize(frames * to);
   for (std::size_t f = 0; f < frames; ++f) {
     const float* frame = in + f * fileChannels_;
-    if (to == fileChannels_) {
-      std::copy(frame, frame + to, &out[f * to]);
-    } else if (to == 1) {
+    if (to == 1) {
       float sum = 0;
       for (unsigned c = 0; c < fileChannels_; ++c) sum += frame[c];
       out[f] = sum / static_cast<float>(fileChannels_);
@@ -65,36 +96,65 @@ void WaveInput::Mix(const float* in, std::size_t frames, std::vector<float>& out
 }
 
 void WaveInput::Append(const float* samples, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) ready_.push_back(Quantize(samples[i], format_.EightBit()));
+  const std::size_t at = ready_.size();
+  ready_.resize(at + count);
+  const bool eightBit = format_.EightBit();
+  for (std::size_t i = 0; i < count; ++i) ready_[at + i] = Quantize(samples[i], eightBit);
+}
+
+// Reads up to frames frames of the recording (fewer when it has many
+// channels) into mixed_, brought to the movie's channels: read there
+// directly when the counts agree.
+void WaveInput::ReadMixed(std::size_t frames) {
+  mixedAt_ = 0;
+  const bool direct = fileChannels_ == format_.channels;
+  std::vector<float>& into = direct ? mixed_ : block_;
+  sf_count_t got = 0;
+  if (!fileEnded_) {
+    frames = std::min(frames, readFrames_);
+    into.resize(frames * fileChannels_);
+    got = std::max<sf_count_t>(0, sf_readf_float(file_.get(), into.data(), static_cast<sf_count_t>(frames)));
+    if (got == 0) {
+      fileEnded_ = true;
+      if (sf_error(file_.get()) != SF_ERR_NO_ERROR)
+        throw MovieError("Cannot read the sound file " + path_ + ": " + sf_strerror(file_.get()));
+    }
+  }
+  if (direct) {
+    mixed_.resize(static_cast<std::size_t>(got) * fileChannels_);
+  } else {
+    Mix(block_.data(), static_cast<std::size_t>(got), mixed_);
+  }
+}
+
+// One step of the resampler. It is fed the recording in portions that give
+// about a step of output at the movie's rate (a single frame at the least),
+// and what it does not take waits for the next step. Once the recording has
+// ended it is called without input until it gives no more.
+void WaveInput::Resample() {
+  const unsigned channels = format_.channels;
+  if (mixedAt_ * channels == mixed_.size()) {
+    const std::size_t portion = kStepFrames * std::size_t{fileRate_} / format_.rate;
+    ReadMixed(std::clamp<std::size_t>(portion, 1, kStepFrames));
+  }
+  const std::size_t pending = mixed_.size() / channels - mixedAt_;
+  const bool flushing = pending == 0;  // the recording has ended
+  std::size_t taken = 0, done = 0;
+  const soxr_error_t error = soxr_process(resampler_.get(), flushing ? nullptr : &mixed_[mixedAt_ * channels], pending,
+                                          &taken, resampled_.data(), kStepFrames, &done);
+  if (error != nullptr) throw MovieError("Cannot resample " + path_ + ": " + error);
+  mixedAt_ += taken;
+  Append(resampled_.data(), done * channels);
+  drained_ = flushing && done == 0;
 }
 
 void WaveInput::Refill() {
   ready_.erase(ready_.begin(), ready_.begin() + static_cast<std::ptrdiff_t>(readyAt_));
   readyAt_ = 0;
-  sf_count_t got = 0;
-  if (!fileEnded_) {
-    got = sf_readf_float(file_, block_.data(), static_cast<sf_count_t>(kBlockFrames));
-    if (got < 0) got = 0;
-    if (got == 0) {
-      fileEnded_ = true;
-      if (sf_error(file_) != SF_ERR_NO_ERROR) throw MovieError("Cannot read the sound file " + path_ + ": " + sf_strerror(file_));
-    }
-  }
-  Mix(block_.data(), static_cast<std::size_t>(got), mixed_);
-  if (resampler_ == nullptr) {
-    Append(mixed_.data(), mixed_.size());
-    drained_ = fileEnded_;
-    return;
-  }
-  // At the end, the resampler is called without input until it gives no more.
-  const std::size_t room = static_cast<std::size_t>(got) * format_.rate / fileRate_ + 4096;
-  resampled_.resize(room * format_.channels);
-  std::size_t done = 0;
-  soxr_error_t error = soxr_process(resampler_, fileEnded_ ? nullptr : mixed_.data(), static_cast<std::size_t>(got),
-                                    nullptr, resampled_.data(), room, &done);
-  if (error != nullptr) throw MovieError("Cannot resample " + path_ + ": " + error);
-  Append(resampled_.data(), done * format_.channels);
-  drained_ = fileEnded_ && done == 0;
+  if (resampler_ != nullptr) return Resample();
+  ReadMixed(kStepFrames);
+  Append(mixed_.data(), mixed_.size());
+  drained_ = fileEnded_;
 }
 
 void WaveInput::Take(std::size_t frames, std::int16_t* samples) {

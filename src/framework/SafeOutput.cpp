@@ -1,64 +1,12 @@
 #include "framework/SafeOutput.hpp"
 
-#include <atomic>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "framework/Errors.hpp"
 #include "framework/Paths.hpp"
+#include "framework/TemporaryFiles.hpp"
 
 namespace trovex {
-
-namespace {
-
-std::atomic<unsigned> temporaryCounter{0};
-
-// The start of the temporary names beside finalPath: ".<name>.part-".
-std::string TemporaryPrefix(const std::string& finalPath) {
-  std::string prefix = ".";
-  prefix += FileNamePart(finalPath);
-  prefix += ".part-";
-  return prefix;
-}
-
-// A fresh temporary name beside the final file: named after it, the process
-// and a counter. The process is asked each time, so that a forked child
-// names its temporaries as its own and they are known as stale once it dies.
-std::string TemporaryName(const std::string& finalPath) {
-  return JoinPath(DirectoryPart(finalPath), TemporaryPrefix(finalPath) + std::to_string(platform::ProcessId()) + "-" +
-                                                std::to_string(temporaryCounter++));
-}
-
-// Calls attempt(name, nameTaken) with fresh temporary names while the name
-// is taken.
-template <class Attempt>
-bool WithTemporaryName(const std::string& finalPath, std::string& tempPath, Attempt attempt) {
-  for (int tries = 0; tries < 100; ++tries) {
-    tempPath = TemporaryName(finalPath);
-    bool nameTaken = false;
-    if (attempt(tempPath, nameTaken)) return true;
-    if (!nameTaken) return false;
-  }
-  return false;
-}
-
-// Removes the temporaries that killed processes left beside finalPath: the
-// names TemporaryName gives, of a process that no longer runs.
-void RemoveStaleTemporaries(const std::string& finalPath) {
-  const std::string prefix = TemporaryPrefix(finalPath);
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(DirectoryPart(finalPath), error)) {
-    const std::string name = entry.path().filename().string();
-    if (name.compare(0, prefix.size(), prefix) != 0) continue;
-    const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
-    if (pid > 0 && !platform::ProcessRunning(static_cast<unsigned long>(pid))) {
-      platform::RemoveFile(JoinPath(DirectoryPart(finalPath), name));
-    }
-  }
-}
-
-}  // namespace
 
 TSafeOutput::TSafeOutput(const std::string& finalPath, OutputKind kind) : finalPath_(finalPath) {
   const platform::FileStatus existing = platform::StatusOf(finalPath);

@@ -11,7 +11,8 @@ TMovieCodec::TMovieCodec(const std::string& where) : library_(where) {
   extract_ = library_.Export<WorkFunction>("ExtractSound");
   insert_ = library_.Export<WorkFunction>("InsertSound");
   close_ = library_.Export<CloseFunction>("CloseCodec");
-  lastError_ = library_.Export<ErrorFunction>("LastError");
+  lastError_ = library_.Export<MessageFunction>("LastError");
+  lastNote_ = library_.Export<MessageFunction>("LastNote");
   for (const auto& [name, found] : {std::pair{"InitCodec", init_ != nullptr}, {"ExtractSound", extract_ != nullptr},
                                     {"InsertSound", insert_ != nullptr}, {"CloseCodec", close_ != nullptr}}) {
     if (!found) {
@@ -26,8 +27,12 @@ std::optional<std::string> TMovieCodec::Run(RunState& run, WorkFunction work, co
   init_(run.ProgressRoutine, run.ProgressContext);
   work(source.c_str(), target.c_str());
   std::optional<std::string> failure;
+  note_.reset();
   if (lastError_ != nullptr) {
     if (const char* message = lastError_()) failure = message;
+  }
+  if (lastNote_ != nullptr && !failure) {
+    if (const char* message = lastNote_()) note_ = message;
   }
   close_();
   return failure;

@@ -1,5 +1,6 @@
 // The movie codec library, loaded for one movie and released after it. Its
-// four exports are required; "LastError" is used when the library has it.
+// four exports are required; "LastError" and "LastNote" are used when the
+// library has them.
 #pragma once
 
 #include <cstdint>
@@ -24,12 +25,14 @@ class TMovieCodec {
   // the library's message when it reports a failure.
   std::optional<std::string> Extract(RunState& run, const std::string& moviePath, const std::string& wavePath);
   std::optional<std::string> Insert(RunState& run, const std::string& wavePath, const std::string& moviePath);
+  // The library's note on the last sequence that succeeded, when it gave one.
+  const std::optional<std::string>& Note() const { return note_; }
 
  private:
   using InitFunction = void(TROVEX_LIBRARY_CALL*)(LibraryProgressRoutine, void*);
   using WorkFunction = void(TROVEX_LIBRARY_CALL*)(const char*, const char*);
   using CloseFunction = void(TROVEX_LIBRARY_CALL*)();
-  using ErrorFunction = const char*(TROVEX_LIBRARY_CALL*)();
+  using MessageFunction = const char*(TROVEX_LIBRARY_CALL*)();
 
   std::optional<std::string> Run(RunState& run, WorkFunction work, const std::string& source,
                                  const std::string& target);
@@ -40,7 +43,9 @@ class TMovieCodec {
   WorkFunction extract_ = nullptr;
   WorkFunction insert_ = nullptr;
   CloseFunction close_ = nullptr;
-  ErrorFunction lastError_ = nullptr;
+  MessageFunction lastError_ = nullptr;
+  MessageFunction lastNote_ = nullptr;
+  std::optional<std::string> note_;
 };
 
 }  // namespace trovex

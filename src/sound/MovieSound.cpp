@@ -73,6 +73,7 @@ std::size_t InsertMovieSound(RunState& run, const std::string&, std::size_t line
     return line;
   }
   run.Result("Sound tarck from " + name + " inserted.");
+  if (codec.Note()) run.Result(*codec.Note());
   return line;
 }
 

@@ -46,6 +46,14 @@ class SoundTrackTest : public ::testing::TestWithParam<Case> {
     return dir / name;
   }
 
+  // A recording of samples in the movie's own terms, at its rate, in 24-bit
+  // samples, which hold 8- and 16-bit values exactly.
+  void WriteRecording(const std::string& path, const MovieShape& shape, const std::vector<std::int16_t>& samples) {
+    std::vector<float> floats;
+    for (auto s : samples) floats.push_back(static_cast<float>(s) / (EightBit() ? 128.0f : 32768.0f));
+    test::WriteWave(path, static_cast<int>(shape.rate), static_cast<int>(shape.channels), SF_FORMAT_PCM_24, floats);
+  }
+
   // What the movie's own frames decode to, slot by slot.
   std::vector<std::int16_t> Decoded(const MovieShape& shape, const std::vector<std::int16_t>& input) {
     const mve::AudioFormat format{shape.channels, shape.sixteenBit, shape.compressed, shape.rate};
@@ -98,9 +106,7 @@ TEST_P(SoundTrackTest, InsertsARecordingAtTheMoviesRate) {
   const std::string videoBefore = test::BytesBesideAudio(movie);
   const std::size_t size = test::ReadFileBytes(movie).size();
   const auto tone = build::ToneSamples(shape, build::TrackFrames(shape), 1000.0);
-  std::vector<float> floats;
-  for (auto s : tone) floats.push_back(static_cast<float>(s) / (EightBit() ? 128.0f : 32768.0f));
-  test::WriteWave(dir / "new.wav", 22050, static_cast<int>(shape.channels), SF_FORMAT_PCM_24, floats);
+  WriteRecording(dir / "new.wav", shape, tone);
 
   mve::InsertTrack(dir / "new.wav", movie, progress);
   mve::ExtractTrack(movie, dir / "again.wav", progress);
@@ -110,6 +116,40 @@ TEST_P(SoundTrackTest, InsertsARecordingAtTheMoviesRate) {
   EXPECT_EQ(test::BytesBesideAudio(movie), videoBefore);
   EXPECT_EQ(test::ReadFileBytes(movie).size(), size);
   EXPECT_EQ(test::FfmpegVideoFrames(movie), static_cast<int>(shape.videoFrames));
+}
+
+// The last audio frame of each chunk of frames per chunk: all of its sound
+// that ffmpeg plays.
+std::vector<std::int16_t> LastFrameOfEachChunk(const std::vector<std::int16_t>& track, std::size_t frameSamples,
+                                               std::size_t framesPerChunk) {
+  std::vector<std::int16_t> out;
+  const std::size_t chunkSamples = frameSamples * framesPerChunk;
+  for (std::size_t at = chunkSamples - frameSamples; at < track.size(); at += chunkSamples) {
+    out.insert(out.end(), track.begin() + static_cast<long>(at), track.begin() + static_cast<long>(at + frameSamples));
+  }
+  return out;
+}
+
+// A recording that ends inside a chunk of several audio frames, in the middle
+// of a frame or after one: the rest of the chunk and every later chunk fall
+// silent, whatever the frames before held.
+TEST_P(SoundTrackTest, SilenceFollowsARecordingThatEndsInsideAChunk) {
+  MovieShape shape = Shape();
+  shape.framesPerChunk = 3;
+  const std::size_t slot = build::SlotFrames(shape);
+  for (const std::size_t length : {4 * slot + slot / 2, 4 * slot}) {
+    const std::string movie = Movie(shape);
+    auto recording = build::ToneSamples(shape, length, 1000.0);
+    WriteRecording(dir / "new.wav", shape, recording);
+    mve::InsertTrack(dir / "new.wav", movie, progress);
+    mve::ExtractTrack(movie, dir / "again.wav", progress);
+    recording.resize(build::TrackFrames(shape) * shape.channels, 0);
+    const auto expected = test::Scaled(Decoded(shape, recording), EightBit());
+    EXPECT_EQ(test::ReadWave(dir / "again.wav").samples, expected) << length;
+    EXPECT_EQ(test::FfmpegTrack(movie, dir / "ffmpeg.wav").samples,
+              LastFrameOfEachChunk(expected, slot * shape.channels, shape.framesPerChunk))
+        << length;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, SoundTrackTest, ::testing::ValuesIn(kCases),
@@ -160,6 +200,36 @@ TEST(SoundTrackConversion, PadsAShortRecordingWithSilence) {
   ASSERT_EQ(samples.size(), build::TrackFrames(shape));
   EXPECT_EQ(std::count(samples.begin(), samples.begin() + 100, 16384), 100);
   EXPECT_EQ(std::count(samples.begin() + 100, samples.end(), 0), static_cast<long>(samples.size() - 100));
+}
+
+// Silence frames stay silent. The recording's sound that falls into them is
+// not put in, and the note on the insertion says how much and where.
+TEST(SoundTrackConversion, SaysWhereSoundFellIntoSilenceFrames) {
+  test::TempDir dir;
+  mve::Progress progress{nullptr, nullptr};
+  MovieShape shape;
+  shape.framesPerChunk = 2;
+  shape.silentFrames = {2, 3, 7};
+  test::WriteFileBytes(dir / "M.MVE", build::MakeMovie(shape, build::ToneSamples(shape, build::TrackFrames(shape))));
+  const std::string before = test::ReadFileBytes(dir / "M.MVE");
+  mve::ExtractTrack(dir / "M.MVE", dir / "M.wav", progress);
+  EXPECT_EQ(mve::InsertTrack(dir / "M.wav", dir / "M.MVE", progress), "") << "the extracted track is silent there";
+  EXPECT_EQ(test::ReadFileBytes(dir / "M.MVE"), before);
+
+  std::vector<float> recording(build::TrackFrames(shape), 0.0f);
+  const std::size_t slot = build::SlotFrames(shape);
+  for (std::size_t f = slot; f < 8 * slot; ++f) recording[f] = 0.25f * static_cast<float>(std::sin(double(f) / 5));
+  test::WriteWave(dir / "new.wav", 22050, 1, SF_FORMAT_PCM_16, recording);
+  EXPECT_EQ(mve::InsertTrack(dir / "new.wav", dir / "M.MVE", progress),
+            "0.20 s of " + dir / "new.wav" + " not put in: the sound track of " + dir / "M.MVE" +
+                " is silent at 0.13 s to 0.27 s, 0.47 s to 0.53 s");
+  mve::ExtractTrack(dir / "M.MVE", dir / "again.wav", progress);
+  const auto samples = test::ReadWave(dir / "again.wav").samples;
+  for (const std::size_t frame : shape.silentFrames) {
+    EXPECT_EQ(std::count(samples.begin() + long(frame * slot), samples.begin() + long((frame + 1) * slot), 0),
+              long(slot));
+  }
+  EXPECT_NE(samples[6 * slot + 10], 0);
 }
 
 // Only the audio frames whose samples change are written anew.

@@ -90,6 +90,18 @@ TEST_F(MovieSoundTest, AWaveTheLibraryCannotReadIsReported) {
   EXPECT_EQ(test::ReadFileBytes(movie), before);
 }
 
+TEST_F(MovieSoundTest, SaysWhatSoundFellIntoSilenceFrames) {
+  shape.silentFrames = {1};
+  test::WriteFileBytes(movie, build::MakeMovie(shape, build::ToneSamples(shape, build::TrackFrames(shape))));
+  ExtractMovieSound(run, movie);
+  test::WriteWave(out / "INTRO.wav", 22050, 1, SF_FORMAT_PCM_16, std::vector<float>(build::TrackFrames(shape), 0.5f));
+  Replay({"#Format: MVE", "#Source: " + movie, run.JobLog.Get(0)});
+  EXPECT_EQ(window.results,
+            (std::vector<std::string>{"Sound tarck from INTRO.MVE inserted.",
+                                      "0.07 s of " + out / "INTRO.wav" + " not put in: the sound track of " + movie +
+                                          " is silent at 0.07 s to 0.13 s"}));
+}
+
 TEST(MovieCodec, SaysWhyALibraryCannotBeUsed) {
   const TMovieCodec missing("/nonexistent/libmve.so");
   ASSERT_TRUE(missing.Problem());

@@ -4,6 +4,7 @@
 #include "support/Process.hpp"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -63,7 +64,9 @@ ProcessResult RunAndWait(const std::vector<std::string>& argv, const std::string
   }
   if (during) during(pid);
   int status = 0;
-  ::waitpid(pid, &status, 0);
+  struct rusage usage {};
+  ::wait4(pid, &status, 0, &usage);
+  result.peakMemoryKiB = usage.ru_maxrss;
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   ::close(outFd);
   ::close(errFd);

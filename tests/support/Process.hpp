@@ -20,6 +20,7 @@ struct ProcessResult {
   int status = -1;  // exit status, or 128 + signal
   std::string out;
   std::string err;
+  long peakMemoryKiB = 0;  // the child's largest resident set (0 where unknown)
 };
 
 // Runs argv[0] with the given arguments in dir (when not empty).

@@ -1,5 +1,6 @@
 #include "builders/MveBuilder.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -45,7 +46,11 @@ std::size_t SlotFrames(const MovieShape& shape) {
   return static_cast<std::size_t>(std::lround(shape.rate * period));
 }
 
-std::size_t TrackFrames(const MovieShape& shape) { return SlotFrames(shape) * (shape.queuedSlots + shape.videoFrames); }
+std::size_t AudioFrameCount(const MovieShape& shape) {
+  return shape.framesPerChunk * (shape.queuedSlots + shape.videoFrames);
+}
+
+std::size_t TrackFrames(const MovieShape& shape) { return SlotFrames(shape) * AudioFrameCount(shape); }
 
 std::vector<std::int16_t> ToneSamples(const MovieShape& shape, std::size_t frames, double hertz) {
   const bool eightBit = !shape.sixteenBit && !shape.compressed;
@@ -84,8 +89,17 @@ std::string MovieWriter::Start() const {
   return out + Chunk(0, init + Opcode(0x01, 0, ""));
 }
 
+// The audio frames of chunk i.
 std::string MovieWriter::AudioOpcodes(std::size_t i) const {
   if (!shape_.withSound) return {};
+  std::string out;
+  for (std::size_t k = 0; k < shape_.framesPerChunk; ++k) out += AudioFrame(i * shape_.framesPerChunk + k);
+  return out;
+}
+
+// Audio frame i of the movie: its data for stream 0 and silence for the
+// others, or silence for all.
+std::string MovieWriter::AudioFrame(std::size_t i) const {
   const mve::AudioFormat format = FormatOf(shape_);
   const std::size_t frames = SlotFrames(shape_);
   const std::size_t streamLength = frames * format.channels * format.BytesPerSample();
@@ -95,6 +109,9 @@ std::string MovieWriter::AudioOpcodes(std::size_t i) const {
   mve::EncodeFrame(format, &samples_[i * frames * format.channels], frames, reinterpret_cast<unsigned char*>(data.data()));
   const auto sequence = static_cast<std::uint16_t>(i);
   const auto length = static_cast<std::uint16_t>(streamLength);
+  if (std::find(shape_.silentFrames.begin(), shape_.silentFrames.end(), i) != shape_.silentFrames.end()) {
+    return Opcode(0x09, 0, Words({sequence, 0xFFFF, length}));
+  }
   return Opcode(0x08, 0, Words({sequence, 0x0001, length}) + data) +
          Opcode(0x09, 0, Words({sequence, 0xFFFE, length}));
 }

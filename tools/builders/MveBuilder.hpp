@@ -1,8 +1,9 @@
 // Movies for tests, samples and benchmarks: a few frames of video opcodes and
 // a sound track of raw or compressed audio, laid out as players expect: an
 // initialize-video chunk, an initialize-audio chunk, audio-only chunks queued
-// ahead of the pictures, then one chunk per frame holding one audio frame for
-// stream 0, a silence frame for the other streams and the frame's video.
+// ahead of the pictures, then one chunk per frame holding its audio frames
+// (one by default; each an audio frame for stream 0 and a silence frame for
+// the other streams) and the frame's video.
 #pragma once
 
 #include <cstddef>
@@ -21,10 +22,16 @@ struct MovieShape {
   std::size_t queuedSlots = 1;     // audio-only chunks before the first picture
   std::size_t videoBytes = 64;     // video data per frame
   bool withSound = true;           // false: no audio set-up, no audio frames
+  std::size_t framesPerChunk = 1;  // audio frames in each chunk
+  // Audio frames (counted over the whole movie) that are silence frames for
+  // every stream, stream 0 included.
+  std::vector<std::size_t> silentFrames;
 };
 
 // Samples per channel in each audio frame: one frame period (15 per second).
 std::size_t SlotFrames(const MovieShape& shape);
+// Audio frames in the whole movie.
+std::size_t AudioFrameCount(const MovieShape& shape);
 // Samples per channel in the whole track.
 std::size_t TrackFrames(const MovieShape& shape);
 
@@ -45,6 +52,7 @@ class MovieWriter {
 
  private:
   std::string AudioOpcodes(std::size_t i) const;
+  std::string AudioFrame(std::size_t i) const;
   std::string VideoOpcodes(std::size_t frame) const;
 
   MovieShape shape_;
