@@ -154,9 +154,9 @@ TEST(BufferCoders, AgreeWithZlibOnSoundAndDamagedStreams) {
   for (const int level : {0, 1, 9}) {
     std::vector<unsigned char> packedBytes(compressBound(input.size()));
     uLongf packedSize = packedBytes.size();
-    ASSERT_EQ(compress2(packedBytes.data(), &packedSize, reinterpret_cast<const Bytef*>(input.data()), input.size(),
-                        level),
-              Z_OK);
+    ASSERT_EQ(
+        compress2(packedBytes.data(), &packedSize, reinterpret_cast<const Bytef*>(input.data()), input.size(), level),
+        Z_OK);
     const std::string packed(packedBytes.begin(), packedBytes.begin() + static_cast<std::ptrdiff_t>(packedSize));
     std::vector<std::string> streams = {packed, packed + "trailing bytes"};
     for (std::size_t at = 0; at < packed.size(); ++at) {
