@@ -1,5 +1,7 @@
 #include "archive/BiffExtractCompressed.hpp"
 
+#include <memory>
+
 #include "archive/BiffExtractPipeline.hpp"
 #include "archive/BiffFormat.hpp"
 #include "compress/Zlib.hpp"
@@ -62,6 +64,16 @@ void StreamBlock(TStream& archive, TStream& output, const CompressedBiffBlock& b
 constexpr std::uint64_t kBatchBytes = 512 * 1024;
 static_assert(kBatchBytes >= kMaxBufferedBlock + kBlockHeaderSize);
 
+// Bytes that are always written before they are read, so not cleared first.
+struct TRawBytes {
+  std::unique_ptr<unsigned char[]> data;
+  std::size_t size = 0;
+  void Allocate(std::size_t count) {
+    data = std::make_unique_for_overwrite<unsigned char[]>(count);
+    size = count;
+  }
+};
+
 struct BatchBlock {
   BlockPlace place;
   CompressedBiffBlock block;
@@ -70,8 +82,8 @@ struct BatchBlock {
 };
 
 struct BlockBatch {
-  std::vector<unsigned char> packed;  // the archive's bytes from the first block's header on
-  std::vector<unsigned char> plain;
+  TRawBytes packed;  // the archive's bytes from the first block's header on
+  TRawBytes plain;
   std::vector<BatchBlock> blocks;
 };
 
@@ -81,7 +93,7 @@ struct BlockBatch {
 // the count of packed bytes taken.
 std::uint64_t TakeBlocks(BlockBatch& batch, const std::string& path, std::uint64_t at, std::uint64_t size,
                          std::uint64_t number) {
-  const std::uint64_t held = batch.packed.size();
+  const std::uint64_t held = batch.packed.size;
   std::uint64_t taken = 0;
   std::size_t plain = 0;
   while (taken < held && plain < kBatchBytes) {
@@ -90,7 +102,7 @@ std::uint64_t TakeBlocks(BlockBatch& batch, const std::string& path, std::uint64
       if (offset + kBlockHeaderSize > size) throw InvalidBiff(path, AtOffset("block header", offset) + " cut short");
       break;
     }
-    const unsigned char* header = batch.packed.data() + taken;
+    const unsigned char* header = batch.packed.data.get() + taken;
     const CompressedBiffBlock block{LoadU32(header), LoadU32(header + 4)};
     if (block.compressedLength > size - offset - kBlockHeaderSize) {
       throw InvalidBiff(path, AtOffset("block", offset) + " reaches beyond end of file");
@@ -103,15 +115,15 @@ std::uint64_t TakeBlocks(BlockBatch& batch, const std::string& path, std::uint64
     plain += block.uncompressedLength;
     taken = end;
   }
-  batch.plain.resize(plain);
+  batch.plain.Allocate(plain);
   return taken;
 }
 
 void DecompressBatch(const std::string& path, BlockBatch& batch, TBufferDecompressor& decompressor) {
   for (const BatchBlock& b : batch.blocks) {
     DecompressBlock(path, b.place, b.block, [&] {
-      decompressor.Decompress(batch.packed.data() + b.packedAt, b.block.compressedLength,
-                              batch.plain.data() + b.plainAt, b.block.uncompressedLength);
+      decompressor.Decompress(batch.packed.data.get() + b.packedAt, b.block.compressedLength,
+                              batch.plain.data.get() + b.plainAt, b.block.uncompressedLength);
     });
   }
 }
@@ -135,13 +147,14 @@ bool DecompressBiffBlocks(RunState& run, TStream& archive, const std::string& pa
   for (std::uint64_t number = 0; at < size;) {
     if (run.StopRequested()) return false;
     auto batch = std::make_shared<BlockBatch>();
-    batch->packed.resize(static_cast<std::size_t>(std::min(size - at, kBatchBytes)));
+    batch->packed.Allocate(static_cast<std::size_t>(std::min(size - at, kBatchBytes)));
     archive.SetPosition(static_cast<std::int64_t>(at));
-    archive.ReadBuffer(batch->packed.data(), batch->packed.size());
+    archive.ReadBuffer(batch->packed.data.get(), batch->packed.size);
     const std::uint64_t taken = TakeBlocks(*batch, path, at, size, number);
     if (taken == 0) {
       // The next block is one to be streamed (TakeBlocks has checked that it lies inside the archive).
-      const CompressedBiffBlock block{LoadU32(batch->packed.data()), LoadU32(batch->packed.data() + 4)};
+      const unsigned char* header = batch->packed.data.get();
+      const CompressedBiffBlock block{LoadU32(header), LoadU32(header + 4)};
       pipeline.Drain();
       archive.SetPosition(static_cast<std::int64_t>(at + kBlockHeaderSize));
       DecompressBlock(path, {number, at}, block, [&] { StreamBlock(archive, output, block); });
@@ -150,10 +163,9 @@ bool DecompressBiffBlocks(RunState& run, TStream& archive, const std::string& pa
     } else {
       number += batch->blocks.size();
       at += taken;
-      batch->packed.resize(static_cast<std::size_t>(taken));
       pipeline.Submit(
           {[batch, &decompressors, &path](unsigned thread) { DecompressBatch(path, *batch, decompressors[thread]); },
-           [batch, &output] { output.WriteBuffer(batch->plain.data(), batch->plain.size()); }});
+           [batch, &output] { output.WriteBuffer(batch->plain.data.get(), batch->plain.size); }});
     }
     run.SetProgress(static_cast<int>(at * 100 / size));
   }
