@@ -1,11 +1,16 @@
-// A compressed image item: its 12-byte header and zlib stream, decoded by the
-// three decoders the handlers use (whole buffer, fixed length, stream). They
-// agree with each other, corrupt data fails with a zlib or read error, and
-// what they give compresses and decompresses back to itself.
+// A compressed image item: its 12-byte header and zlib stream, opened as the
+// handlers open it (the fast buffer decoder at the stated length) and decoded
+// by zlib's decoders (whole buffer, fixed length, stream). An item that opens
+// holds what zlib's stream decoder gives; the decoders agree with each other,
+// corrupt data fails with a zlib or read error, and what they give
+// compresses and decompresses back to itself.
 #include <algorithm>
+#include <cstring>
+#include <optional>
 
 #include "FuzzCheck.hpp"
 #include "archive/BiffFormat.hpp"
+#include "archive/BiffImageItems.hpp"
 #include "compress/Zlib.hpp"
 
 using namespace trovex;
@@ -24,6 +29,19 @@ std::vector<unsigned char> StreamDecoded(TMemoryStream& item, std::size_t limit)
   return plain;
 }
 
+// The item opened as extraction and insertion open it, whatever its
+// signature said; nothing when it does not open.
+std::optional<std::vector<unsigned char>> Opened(const std::uint8_t* data, std::size_t size) {
+  std::vector<unsigned char> stored(data, data + size);
+  std::memcpy(stored.data(), kBamItem.packedSignature, 8);
+  TBufferDecompressor inflater;
+  try {
+    return OpenImageItem(stored, kBamItem, inflater).content;
+  } catch (const EFormatError&) {
+    return std::nullopt;
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -34,6 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const EReadError&) {
     fuzz::Require(size < 12, "a 12-byte header reads");
     return 0;
+  }
+  if (const auto opened = Opened(data, size)) {
+    fuzz::Require(StreamDecoded(item, opened->size()) == *opened, "an opened item holds what zlib decodes");
   }
   const unsigned char* packed = data + 12;
   const std::size_t packedSize = size - 12;

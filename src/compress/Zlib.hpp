@@ -18,6 +18,8 @@
 #include "framework/Errors.hpp"
 #include "framework/Stream.hpp"
 
+struct libdeflate_decompressor;
+
 namespace trovex {
 
 enum TCompressionLevel { cmlNo, cmlFast, cmlDef, cmlBest };
@@ -81,6 +83,10 @@ class TBufferCompressor {
   z_stream zs_{};
 };
 
+// Where the build has libdeflate, a whole buffer is inflated by it, which is
+// two to three times faster than zlib; a stream it does not decode whole
+// into the asked length (corrupt data, or more data than asked) is decoded
+// again by zlib, so that results and messages are zlib's in every build.
 class TBufferDecompressor {
  public:
   TBufferDecompressor();
@@ -95,7 +101,10 @@ class TBufferDecompressor {
   void Decompress(const void* in, std::size_t inBytes, void* out, std::size_t outBytes);
 
  private:
+  void DecompressWithZlib(const void* in, std::size_t inBytes, void* out, std::size_t outBytes);
+
   z_stream zs_{};
+  libdeflate_decompressor* fast_ = nullptr;  // none without libdeflate
 };
 
 // The base of the two zlib streams: the underlying stream (not owned), the

@@ -1,5 +1,10 @@
 // Result checks, the whole-buffer routines and the reusable buffer coders.
 #include <algorithm>
+#include <new>
+
+#ifdef TROVEX_HAVE_LIBDEFLATE
+#include <libdeflate.h>
+#endif
 
 #include "compress/ZlibInternal.hpp"
 
@@ -78,12 +83,39 @@ void TBufferCompressor::Compress(const void* in, std::size_t inBytes, std::vecto
   out.resize(static_cast<std::size_t>(zs_.total_out));
 }
 
-TBufferDecompressor::TBufferDecompressor() { DecompressCheck(inflateInit(&zs_)); }
+TBufferDecompressor::TBufferDecompressor() {
+  DecompressCheck(inflateInit(&zs_));
+#ifdef TROVEX_HAVE_LIBDEFLATE
+  fast_ = libdeflate_alloc_decompressor();
+  if (fast_ == nullptr) {
+    inflateEnd(&zs_);
+    throw std::bad_alloc();
+  }
+#endif
+}
 
-TBufferDecompressor::~TBufferDecompressor() { inflateEnd(&zs_); }
+TBufferDecompressor::~TBufferDecompressor() {
+#ifdef TROVEX_HAVE_LIBDEFLATE
+  libdeflate_free_decompressor(fast_);
+#endif
+  inflateEnd(&zs_);
+}
 
 void TBufferDecompressor::Decompress(const void* in, std::size_t inBytes, void* out, std::size_t outBytes) {
   if (outBytes == 0) return;
+#ifdef TROVEX_HAVE_LIBDEFLATE
+  std::size_t used = 0;
+  std::size_t made = 0;
+  // Bytes behind the end of the stream are let be, as zlib lets them be.
+  if (libdeflate_zlib_decompress_ex(fast_, in, inBytes, out, outBytes, &used, &made) == LIBDEFLATE_SUCCESS) {
+    if (made < outBytes) throw EReadError();
+    return;
+  }
+#endif
+  DecompressWithZlib(in, inBytes, out, outBytes);
+}
+
+void TBufferDecompressor::DecompressWithZlib(const void* in, std::size_t inBytes, void* out, std::size_t outBytes) {
   DecompressCheck(inflateReset(&zs_));
   zs_.next_in = static_cast<Bytef*>(const_cast<void*>(in));
   zs_.avail_in = 0;

@@ -25,6 +25,7 @@ struct Fault {
 Fault writes;
 Fault reads;
 std::atomic<void (*)(std::uint64_t)> writeHook{nullptr};
+std::atomic<bool> kernelCopyRefused{false};
 
 }  // namespace
 
@@ -39,5 +40,7 @@ int BeforeWrite() {
   return error;
 }
 int BeforeRead() { return reads.Next(); }
+void RefuseKernelCopy(bool refuse) { kernelCopyRefused = refuse; }
+bool KernelCopyRefused() { return kernelCopyRefused; }
 
 }  // namespace trovex::faults

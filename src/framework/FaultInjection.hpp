@@ -14,6 +14,11 @@ void FailRead(std::uint64_t nth, int error);
 // Calls hook with the count of every write from now on, before the write is
 // made (nullptr: none); a test may end the process there.
 void OnWrite(void (*hook)(std::uint64_t n));
+// Has the file layer refuse the kernel's copy between files (and the pipe
+// that carries file pages), as Windows always does and Linux does across
+// file systems, so that every copy goes through the program's own buffer.
+void RefuseKernelCopy(bool refuse);
+bool KernelCopyRefused();
 // Writes and reads made since the last FailWrite or FailRead.
 std::uint64_t Writes();
 std::uint64_t Reads();

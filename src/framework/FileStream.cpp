@@ -120,7 +120,7 @@ namespace {
 // write of the destination.
 std::int64_t KernelCopy(const TFileStream& source, std::int64_t& sourceOffset, const TFileStream& dest,
                         std::int64_t& destOffset, std::int64_t count) {
-  if (count <= 0) return count;
+  if (count <= 0 || faults::KernelCopyRefused()) return count;
   if (const int fault = faults::BeforeRead()) throw EReadError(source.Path(), fault);
   if (const int fault = faults::BeforeWrite()) throw EWriteError(dest.Path(), fault);
   const std::int64_t copied = platform::KernelCopy(source.Handle(), sourceOffset, dest.Handle(), destOffset, count);

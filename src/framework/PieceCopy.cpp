@@ -39,6 +39,7 @@ std::int64_t SlotsFor(std::int64_t count) { return count / kPage + 2; }
 }  // namespace
 
 TPieceCopy::TPieceCopy(const TFileStream& source, TFileStream& dest) : source_(source), dest_(dest) {
+  if (faults::KernelCopyRefused()) return;
   if (::pipe2(pipe_, O_CLOEXEC) != 0) return;
   int size = ::fcntl(pipe_[1], F_SETPIPE_SZ, kPipeSize);
   if (size < 0) size = ::fcntl(pipe_[1], F_GETPIPE_SZ);

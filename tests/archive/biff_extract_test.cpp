@@ -234,6 +234,40 @@ TEST(ExtractCompressedBiff, DamagedArchivesEndTheRunAndLeaveNoPartialFile) {
                           "Invalid BIFF archive <path>: file shorter than its 12-byte header");
 }
 
+// Many small blocks, a block too large to be held in memory among them, and
+// a damaged block far behind the first few hundred: the bytes come back in
+// order, and the message counts the blocks and names the offset of the
+// damaged one wherever it lies.
+TEST(ExtractCompressedBiff, MixedBlockSizesKeepTheirOrderAndNumbers) {
+  const std::vector<std::pair<std::string, std::size_t>> parts = {{build::MakeSoundData(700000, 1), 1000},
+                                                                  {build::MakeMovie(400000, 2), 1 << 20},
+                                                                  {build::MakeSoundData(300000, 3), 700}};
+  std::string plain;
+  std::string blocks;
+  for (const auto& [bytes, blockSize] : parts) {
+    plain += bytes;
+    blocks += build::CompressBiff(bytes, blockSize).substr(12);
+  }
+  std::string archive = "BIFCV1.0";
+  build::PutU32(archive, static_cast<std::uint32_t>(plain.size()));
+  archive += blocks;
+  Extraction x;
+  ExtractBiff(x.run, x.Input("M.bif", archive));
+  EXPECT_TRUE(test::ReadFileBytes(x.Out("M.bif")) == plain);
+
+  const std::size_t damaged = 700 + 1 + 250;
+  const std::size_t offset = BlockOffsets(archive)[damaged];
+  archive[offset + 8] = 0x12;
+  const std::string path = x.Input("D.bif", archive);
+  try {
+    ExtractBiff(x.run, path);
+    ADD_FAILURE() << "a damaged block was accepted";
+  } catch (const EFormatError& error) {
+    EXPECT_EQ(std::string(error.what()), "Invalid compressed archive " + path + ": block " + std::to_string(damaged) +
+                                             " at offset " + std::to_string(offset) + ": incorrect header check");
+  }
+}
+
 TEST(ExtractCompressedBiff, IntoItsOwnFolderFailsAndLeavesTheInputAlone) {
   Extraction x;
   const std::string archive = build::CompressBiff(build::MakeSoundData(20000, 8));

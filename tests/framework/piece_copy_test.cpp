@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "framework/Errors.hpp"
+#include "framework/FaultInjection.hpp"
 #include "framework/PieceCopy.hpp"
 #include "framework/SafeOutput.hpp"
 #include "support/TempDir.hpp"
@@ -64,6 +65,51 @@ TEST(PieceCopy, PieceBeyondTheSourceFails) {
         copy.Flush();
       },
       EReadError);
+}
+
+// Copies that the kernel does not make go through the program's buffer of a
+// megabyte. Copies of several megabytes, from the middle of a page, by
+// offset, by stream position and in pieces, keep every byte in its place.
+void CheckBufferedCopies(const std::string& sourceDir, const std::string& destDir) {
+  std::string source(9 << 20, '\0');
+  for (std::size_t i = 0; i < source.size(); ++i) source[i] = static_cast<char>((i * 2654435761u) >> 13);
+  test::WriteFileBytes(JoinPath(sourceDir, "source"), source);
+  TFileStream in(JoinPath(sourceDir, "source"), FileMode::OpenRead);
+  TSafeOutput out(JoinPath(destDir, "out"));
+  out.WriteText("head");
+  std::string expected = "head";
+
+  out.CopyFromAt(in, 4097, (3 << 20) + 12345);
+  expected += source.substr(4097, (3 << 20) + 12345);
+  in.SetPosition(777);
+  out.CopyFrom(in, (2 << 20) + 5);
+  expected += source.substr(777, (2 << 20) + 5);
+  {
+    TPieceCopy copy(in, out);
+    for (const auto& [offset, count] : std::vector<std::pair<std::size_t, std::size_t>>{
+             {1, (1 << 20) + (1 << 19)}, {300, 5000}, {5000, (3 << 20) + 1}}) {
+      copy.Add(static_cast<std::int64_t>(offset), static_cast<std::int64_t>(count));
+      expected += source.substr(offset, count);
+    }
+    copy.Flush();
+  }
+  out.Commit();
+  EXPECT_TRUE(test::ReadFileBytes(JoinPath(destDir, "out")) == expected) << "the copies differ from their source";
+}
+
+TEST(BufferedCopy, AcrossFileSystems) {
+  const std::string other = test::OtherFileSystemBase();
+  if (other.empty()) GTEST_SKIP() << "no second file system (a memory file system at /dev/shm) to copy to";
+  test::TempDir disk;
+  test::TempDir memory(other);
+  CheckBufferedCopies(disk.path(), memory.path());
+  CheckBufferedCopies(memory.path(), disk.path());
+}
+
+TEST(BufferedCopy, WithTheKernelsCopyRefused) {
+  test::TempDir dir;
+  test::KernelCopyRefusal refusal;
+  CheckBufferedCopies(dir.path(), dir.path());
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/FaultInjection.hpp"
 #include "framework/Paths.hpp"
 #include "framework/Platform.hpp"
 
@@ -26,9 +27,10 @@ inline std::string NativePath(std::string path) {
 
 class TempDir {
  public:
-  TempDir() {
+  TempDir() : TempDir(std::filesystem::temp_directory_path().string()) {}
+  // A directory below base instead of the system's temporary folder.
+  explicit TempDir(std::string base) {
     static std::atomic<unsigned> counter{0};
-    std::string base = std::filesystem::temp_directory_path().string();
     while (base.size() > 1 && (base.back() == '/' || base.back() == PathSeparator)) base.pop_back();
     const std::string stem = "trovex-test-" + std::to_string(platform::ProcessId()) + "-";
     do {
@@ -55,6 +57,29 @@ class TempDir {
 
  private:
   std::string path_;
+};
+
+// A folder on another file system than TempDir's, where copies between the
+// two cannot be made by the kernel directly: the memory file system of Linux
+// when it is there; empty when there is none.
+inline std::string OtherFileSystemBase() {
+#ifdef _WIN32
+  return "";
+#else
+  const platform::FileStatus shm = platform::StatusOf("/dev/shm");
+  const platform::FileStatus temp = platform::StatusOf(std::filesystem::temp_directory_path().string());
+  if (!shm.directory || !temp.exists || shm.id.volume == temp.id.volume) return "";
+  return "/dev/shm";
+#endif
+}
+
+// While it lives, the file layer copies through its own buffer, as where the
+// kernel refuses to copy between two files.
+struct KernelCopyRefusal {
+  KernelCopyRefusal() { faults::RefuseKernelCopy(true); }
+  ~KernelCopyRefusal() { faults::RefuseKernelCopy(false); }
+  KernelCopyRefusal(const KernelCopyRefusal&) = delete;
+  KernelCopyRefusal& operator=(const KernelCopyRefusal&) = delete;
 };
 
 inline std::string ReadFileBytes(const std::string& path) {
