@@ -1,6 +1,7 @@
 #include "app/MainForm.hpp"
 
 #include "app/InputChoice.hpp"
+#include "app/SameNames.hpp"
 #include "framework/Errors.hpp"
 #include "framework/Paths.hpp"
 #include "framework/StringList.hpp"
@@ -13,6 +14,7 @@ namespace {
 constexpr const char* kCompleteText = "Operation complete!";
 constexpr const char* kStoppedText = "Operation stopped.";
 constexpr const char* kProcessCaption = "Process status:";
+constexpr const char* kJobLogName = "result.log";
 
 // Marks the form as running for the lifetime of one Process command, also
 // when a handler's error ends it.
@@ -109,8 +111,16 @@ void TMainForm::AddFiles(const InputType& type, const std::vector<std::string>& 
     window_.ListClear();
     for (const auto& line : project.Lines()) window_.ListAppend(line);
   } else {
+    const std::string warning = formatCode_ == fcJobLog ? std::string() : SameNameWarning(ListEntries(), paths);
     for (const auto& path : paths) window_.ListAppend(path);
+    if (!warning.empty()) window_.ShowMessage(warning, "Add files");
   }
+}
+
+std::vector<std::string> TMainForm::ListEntries() const {
+  std::vector<std::string> entries;
+  for (int i = 0; i < window_.ListCount(); ++i) entries.push_back(window_.ListItem(i));
+  return entries;
 }
 
 void TMainForm::BRemLogClick() {
@@ -137,7 +147,7 @@ void TMainForm::BSaveListClick() {
   const auto path = window_.ShowSaveListDialog();
   if (!path) return;
   TStringList project;
-  for (int i = 0; i < window_.ListCount(); ++i) project.Add(window_.ListItem(i));
+  for (const std::string& entry : ListEntries()) project.Add(entry);
   project.SaveToFile(*path);
 }
 
@@ -180,6 +190,7 @@ void TMainForm::BProcessClick() {
     if (chosen) {
       run_.OutputDir = WithoutTrailingSeparators(*chosen);
       SetCurrentDirectory(run_.OutputDir);
+      ClaimJobLog();
       ResetRunDisplay();
       window_.SetBarMax(Bar::Total, 100);
       totalBytes_ = 0;
@@ -194,6 +205,15 @@ void TMainForm::BProcessClick() {
     EnableRunCommands(true);
     ShowInputType();
     throw;
+  }
+}
+
+// A new run's claims on output names hold only the job log that an
+// extraction run writes at its end, so that no input's output takes its name.
+void TMainForm::ClaimJobLog() {
+  run_.OutputClaims.Clear();
+  if (formatCode_ != fcJobLog && formatCode_ != fcProjectList) {
+    run_.OutputClaims.Claim("the job log", {{run_.OutputPath(kJobLogName)}, {}});
   }
 }
 
@@ -212,6 +232,7 @@ void TMainForm::RunEntries() {
     window_.SetLabel(Label::CurrentMessage, "");
     window_.SetLabel(Label::Extracted, "");
     window_.SetBarPosition(Bar::Progress, 0);
+    run_.InputRefused = false;
     progress_.BeginEntry(i, window_.ListCount(), !replay);
     try {
       DispatchFormat(formatCode_, entry);
@@ -224,13 +245,13 @@ void TMainForm::RunEntries() {
       throw Exception(Format("%s (input %d of %d: %s)", error.what(), i + 1, window_.ListCount(), entry.c_str()));
     }
     progress_.EndEntries();
-    if (run_.StopRequested()) DropEmptyGroup(groupStart);
+    if (run_.StopRequested() || run_.InputRefused) DropEmptyGroup(groupStart);
     window_.SetBarPosition(Bar::Total, (i + 1) * 100 / window_.ListCount());
     window_.ProcessMessages();
   }
 }
 
-// An entry abandoned by a stop or a failure, with nothing logged for it,
+// An entry abandoned by a stop or a failure, or refused, with nothing logged for it,
 // leaves no group behind: replay would hand its source to a handler with no
 // targets.
 void TMainForm::DropEmptyGroup(std::size_t groupStart) {
@@ -242,7 +263,7 @@ void TMainForm::DropEmptyGroup(std::size_t groupStart) {
 void TMainForm::SaveJobLog() {
   if (run_.JobLog.Empty() || formatCode_ == fcJobLog || formatCode_ == fcProjectList) return;
   if (totalBytes_ != 0) window_.AppendResult("Total " + std::to_string(totalBytes_) + " bytes extracted.");
-  run_.JobLog.SaveToFile(run_.OutputPath("result.log"));
+  run_.JobLog.SaveToFile(run_.OutputPath(kJobLogName));
 }
 
 void TMainForm::FinishRun() {

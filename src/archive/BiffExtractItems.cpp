@@ -15,6 +15,15 @@ std::string ItemLabel(std::uint32_t index) { return Format("Item %llu", static_c
 
 }  // namespace
 
+// "<archive> entry 0x…: Item N skipped: <reason>".
+std::string TItemWriter::SkippedLine(std::uint32_t index, const std::string& reason) const {
+  return EntryPlace(archivePath_, index) + ": " + ItemLabel(index) + " skipped: " + reason;
+}
+
+namespace {
+
+}  // namespace
+
 TItemWriter::TItemWriter(RunState& run, const TFileStream& archive, const std::string& archivePath)
     : run_(run),
       archive_(archive),
@@ -28,13 +37,14 @@ std::string TItemWriter::Folder(const char* folder) {
   return folderPath;
 }
 
-std::string TItemWriter::ItemPath(const char* folder, std::uint32_t index) {
-  return JoinPath(Folder(folder), ItemStem(archivePath_, index));
+std::string TItemWriter::ItemPath(const char* folder, std::uint32_t index) const {
+  return JoinPath(run_.OutputPath(folder), ItemStem(archivePath_, index));
 }
 
 void TItemWriter::Write(std::uint32_t index, const char* kindWord, const char* folder, const char* extension,
                         std::uint64_t offset, std::uint32_t length) {
-  std::string target = JoinPath(Folder(folder), ItemStem(archivePath_, index) + extension);
+  Folder(folder);
+  std::string target = ItemPath(folder, index) + extension;
   auto copy = [this, target, offset, length](unsigned) {
     TSafeOutput output(target);
     output.CopyFromAt(archive_, static_cast<std::int64_t>(offset), length);
@@ -85,7 +95,7 @@ void TItemWriter::Convert(std::uint32_t index, const std::string& detail, Conver
   };
   // A skipped item's files stay unreported, so they go with the rest.
   auto report = [this, index, detail, outcome] {
-    if (!outcome->skipped.empty()) return run_.Result(ItemLabel(index) + " skipped: " + outcome->skipped + ".");
+    if (!outcome->skipped.empty()) return run_.Result(SkippedLine(index, outcome->skipped + "."));
     MarkReported(outcome->files);
     run_.Message("Extracting item " + std::to_string(std::uint64_t{index} + 1) + " from " + FileNamePart(archivePath_) +
                  "...");
@@ -97,7 +107,7 @@ void TItemWriter::Convert(std::uint32_t index, const std::string& detail, Conver
 }
 
 void TItemWriter::Skip(std::uint32_t index, const std::string& reason) {
-  pipeline_.Submit({[](unsigned) {}, [this, line = ItemLabel(index) + " skipped: " + reason] { run_.Result(line); }});
+  pipeline_.Submit({[](unsigned) {}, [this, line = SkippedLine(index, reason)] { run_.Result(line); }});
 }
 
 }  // namespace trovex

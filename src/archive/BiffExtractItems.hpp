@@ -37,8 +37,9 @@ class TItemWriter {
   void Convert(std::uint32_t index, const std::string& detail, ConvertWork work);
   // The folder below the output directory, created on first use.
   std::string Folder(const char* folder);
-  // The folder's path + "/" + the item stem of the entry.
-  std::string ItemPath(const char* folder, std::uint32_t index);
+  // The folder's path + "/" + the item stem of the entry; the folder is not
+  // created.
+  std::string ItemPath(const char* folder, std::uint32_t index) const;
   // Queues the Results line of an entry passed over for the given reason.
   void Skip(std::uint32_t index, const std::string& reason);
   // Completes and reports everything queued.
@@ -48,6 +49,7 @@ class TItemWriter {
   // A file complete on disk goes on the unreported list until its report.
   void MarkUnreported(const std::string& path);
   void MarkReported(const std::vector<std::string>& paths);
+  std::string SkippedLine(std::uint32_t index, const std::string& reason) const;
 
   RunState& run_;
   const TFileStream& archive_;

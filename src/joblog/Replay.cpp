@@ -75,8 +75,14 @@ std::size_t ReplaySource(RunState& run, const std::string& path, std::size_t i) 
     run.Result("Source not found: " + path);
     return NextGroup(run.ReplayLines, i + 1);
   }
+  // The group writes a rebuilt file into the output directory, or changes
+  // its source in place: a path that the run has written already is refused.
+  const std::string targetPath = run.OutputPath(FileNamePart(path));
+  if (!run.ClaimOutputs(path, {{row->editsSource ? AbsolutePath(path) : targetPath}, {}})) {
+    return NextGroup(run.ReplayLines, i + 1);
+  }
   // A handler consumes at least nothing; replay always moves forward.
-  return std::max(handler(run, run.OutputPath(FileNamePart(path)), i + 1), i + 1);
+  return std::max(handler(run, targetPath, i + 1), i + 1);
 }
 
 // Handles line i and returns the index of the next line to handle. Keyword

@@ -87,7 +87,7 @@ TEST(BiffImages, ExtractionWritesFrameAndTileBitmapsAndLogsThem) {
   EXPECT_EQ(log.Get(6), "#Target IMAGE 0x00000001: Frames Data");
   EXPECT_EQ(log.Get(12), "#Target MOS 0x00000002: " + x.Out("Images/AREA_0002.bmp"));
   EXPECT_EQ(log.Get(13), "#Target MOS 0x00000003: " + x.Out("Images/AREA_0003.bmp"));
-  EXPECT_EQ(x.window.results[4], "Item 5 skipped: unsupported signature \"BAM V2  \".");
+  EXPECT_EQ(x.window.results[4], "AREA.bif entry 0x00000004: Item 5 skipped: unsupported signature \"BAM V2  \".");
   EXPECT_EQ(x.window.results[5], "Item 6 extracted sucessfully.");
 
   TROVEX_SKIP_WITHOUT_OUTSIDE_CHECKERS();
@@ -174,10 +174,10 @@ TEST(BiffImages, AMosBitmapOfAnotherSizeLeavesTheEntryAsItWas) {
   const std::string rebuilt = x.Replay();
   EXPECT_EQ(rebuilt, test::ReadFileBytes(x.source));
   const auto& results = x.window.results;
-  EXPECT_NE(
-      std::find(results.begin(), results.end(),
-                "AREA_0002.bmp not inserted: the bitmap is 100x71 pixels, the image 100x70; the entry keeps its data."),
-      results.end());
+  EXPECT_NE(std::find(results.begin(), results.end(),
+                      "AREA.bif entry 0x00000002: AREA_0002.bmp not inserted: the bitmap is 100x71 pixels, the image "
+                      "100x70; the entry keeps its data."),
+            results.end());
 }
 
 }  // namespace
