@@ -16,7 +16,8 @@ std::string SameNameWarning(const std::vector<std::string>& listed, const std::v
   }
   if (lines.empty()) return lines;
   return "The list holds files of the same name. A run names its outputs after its inputs, so it refuses each "
-         "of these:" + lines;
+         "of these:" +
+         lines;
 }
 
 }  // namespace trovex

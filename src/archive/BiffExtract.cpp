@@ -80,7 +80,7 @@ void ExtractBam(TFileStream& archive, TItemWriter& items, const EntryJob& job) {
   const std::string stem = items.ItemPath(job.folder, job.index);
   items.Convert(job.index, "Extracting frames...",
                 [&archive, entry = job.entry, index = job.index, stem](TBufferDecompressor& inflater,
-                                                                      const TItemWriter::FileSaved& saved) {
+                                                                       const TItemWriter::FileSaved& saved) {
                   const ImageItem item =
                       OpenImageItem(ReadEntryBytes(archive, entry.dataOffset, entry.dataSize), kBamItem, inflater);
                   std::vector<std::string> lines = {TargetLine("IMAGE", index, "Frames Data")};
@@ -96,7 +96,7 @@ void ExtractMos(TFileStream& archive, TItemWriter& items, const EntryJob& job) {
   const std::string path = items.ItemPath(job.folder, job.index) + job.extension;
   items.Convert(job.index, "",
                 [&archive, entry = job.entry, index = job.index, path](TBufferDecompressor& inflater,
-                                                                      const TItemWriter::FileSaved& saved) {
+                                                                       const TItemWriter::FileSaved& saved) {
                   const ImageItem item =
                       OpenImageItem(ReadEntryBytes(archive, entry.dataOffset, entry.dataSize), kMosItem, inflater);
                   SaveBitmapFile(MosToBitmap(item.content), path);

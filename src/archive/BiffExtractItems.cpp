@@ -20,10 +20,6 @@ std::string TItemWriter::SkippedLine(std::uint32_t index, const std::string& rea
   return EntryPlace(archivePath_, index) + ": " + ItemLabel(index) + " skipped: " + reason;
 }
 
-namespace {
-
-}  // namespace
-
 TItemWriter::TItemWriter(RunState& run, const TFileStream& archive, const std::string& archivePath)
     : run_(run),
       archive_(archive),

@@ -219,8 +219,8 @@ class ArchiveRebuild {
     }
     if (replacement.outcome == Outcome::NoFile) {
       if (!replacement.reason.empty()) {
-        results_.push_back(EntryPlace(run_.SourcePath, entry) + ": " + FileNamePart(path) + " not inserted: " +
-                           replacement.reason + "; the entry keeps its data.");
+        results_.push_back(EntryPlace(run_.SourcePath, entry) + ": " + FileNamePart(path) +
+                           " not inserted: " + replacement.reason + "; the entry keeps its data.");
       }
       return;
     }

@@ -73,8 +73,8 @@ std::optional<TOutputClaims::Clash> TOutputClaims::Claim(const std::string& inpu
   // itself names the input.
   const auto clash = [&](const std::string& path, const std::optional<std::size_t>& claimed,
                          const std::optional<std::size_t>& own) -> std::optional<Clash> {
-    if (claimed) return Clash{path, owners_[*claimed]};
-    if (own) return Clash{path, input};
+    if (claimed) return Clash{path, owners_[*claimed], false};
+    if (own) return Clash{path, input, true};
     return std::nullopt;
   };
   for (const std::string& path : plan.files) {

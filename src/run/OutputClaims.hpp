@@ -33,7 +33,8 @@ class TOutputClaims {
   // Where a plan meets names claimed before.
   struct Clash {
     std::string path;   // the name both would take (a series shown with XXXX for its digits)
-    std::string owner;  // the input that claimed it; the plan's own input when it names one path twice
+    std::string owner;  // the input that claimed it
+    bool withinPlan;    // the plan itself names it twice (owner is the plan's input)
   };
 
   // Claims every name of plan for input, or none: when a name is claimed

@@ -20,10 +20,14 @@ bool RunState::ClaimOutputs(const std::string& input, const OutputPlan& plan) {
   const auto clash = OutputClaims.Claim(input, plan);
   if (!clash) return true;
   InputRefused = true;
-  if (clash->owner == input) {
+  if (clash->withinPlan) {
     Result(input + " refused: it would write " + clash->path + " twice; nothing of it is written.");
+  } else if (clash->owner == input) {
+    // The same input (or job-log source) a second time.
+    Result(input + " refused: this run has written " + clash->path + " for it already; nothing of it is written.");
   } else {
-    Result(input + " refused: " + clash->path + " is an output of " + clash->owner + " in this run; nothing of it is written.");
+    Result(input + " refused: " + clash->path + " is an output of " + clash->owner +
+           " in this run; nothing of it is written.");
   }
   return false;
 }
