@@ -113,7 +113,7 @@ void TMainForm::AddFiles(const InputType& type, const std::vector<std::string>& 
   } else {
     const std::string warning = formatCode_ == fcJobLog ? std::string() : SameNameWarning(ListEntries(), paths);
     for (const auto& path : paths) window_.ListAppend(path);
-    if (!warning.empty()) window_.ShowMessage(warning, "Add files");
+    if (!warning.empty()) window_.ShowWarning(warning, "Add files");
   }
 }
 

@@ -65,6 +65,7 @@ class TQtWindowPort : public TWindowPort {
   std::optional<std::string> ChooseDirectory(const std::string& start) override;
 
   void ShowMessage(const std::string& text, const std::string& caption) override;
+  void ShowWarning(const std::string& text, const std::string& caption) override;
   bool AskYesNo(const std::string& text, const std::string& caption) override;
   void ProcessMessages() override;
   void CloseWindow() override;
