@@ -16,99 +16,105 @@ namespace trovex {
 
 namespace {
 
-// One entry of a plain archive on its way out, planned before anything of
-// the archive is written.
-struct EntryJob {
+// Where one entry of a plain archive goes, planned before anything of the
+// archive is written.
+struct EntryPlan {
   std::uint32_t index = 0;
-  BiffFileEntry entry{};
   const KindTreatment* kind = nullptr;
-  // Its file goes to folder/stem + extension (a BAM's frame bitmaps to
-  // folder/stem without its "." + "_" + frame number + ".bmp").
+  // Its file is folder/stem + extension (for a BAM, the frame bitmaps of the
+  // stem); a copy takes length bytes from offset.
   const char* folder = nullptr;
   const char* extension = nullptr;
-  // A copy takes length bytes from offset.
   std::uint64_t offset = 0;
   std::uint32_t length = 0;
   std::string skip;  // why the entry is passed over, when it is
 };
 
+// One entry of a plain archive on its way out.
+struct EntryJob {
+  TFileStream& archive;
+  TItemWriter& items;
+  std::uint32_t index;
+  const BiffFileEntry& entry;
+  const KindTreatment& kind;
+  const EntryPlan& plan;
+};
+
 // A "WAVC" sound loses its 28-byte header; anything else is a wave file kept whole.
-void PlanSound(const TFileStream& archive, EntryJob& job) {
+void PlanSound(TFileStream& archive, const BiffFileEntry& entry, EntryPlan& plan) {
   char signature[4] = {};
-  if (job.entry.dataSize >= sizeof signature) archive.ReadBufferAt(job.entry.dataOffset, signature, sizeof signature);
+  if (entry.dataSize >= sizeof signature) archive.ReadBufferAt(entry.dataOffset, signature, sizeof signature);
   if (std::memcmp(signature, "WAVC", 4) != 0) {
-    job.folder = kRiffWaveFolder;
-    job.extension = kRiffWaveExtension;
-  } else if (job.entry.dataSize < kWavcHeaderSize) {
-    job.skip = "sound shorter than its 28-byte header.";
+    plan.folder = kRiffWaveFolder;
+    plan.extension = kRiffWaveExtension;
+  } else if (entry.dataSize < kWavcHeaderSize) {
+    plan.skip = "sound shorter than its 28-byte header.";
   } else {
-    job.offset += kWavcHeaderSize;
-    job.length -= kWavcHeaderSize;
+    plan.offset += kWavcHeaderSize;
+    plan.length -= kWavcHeaderSize;
   }
 }
 
-EntryJob PlanEntry(const TFileStream& archive, std::uint64_t archiveSize, std::uint32_t index,
-                   const BiffFileEntry& entry, const KindTreatment& kind) {
-  EntryJob job{index, entry, &kind, kind.folder, kind.extension, entry.dataOffset, entry.dataSize, {}};
+EntryPlan PlanEntry(TFileStream& archive, std::uint64_t archiveSize, std::uint32_t index, const BiffFileEntry& entry,
+                    const KindTreatment& kind) {
+  EntryPlan plan{index, &kind, kind.folder, kind.extension, entry.dataOffset, entry.dataSize, {}};
   if (!EntryDataInside(entry, archiveSize)) {
-    job.skip = "data beyond end of archive.";
+    plan.skip = "data beyond end of archive.";
   } else if (kind.treatment == Treatment::Sound) {
-    PlanSound(archive, job);
+    PlanSound(archive, entry, plan);
   }
-  return job;
+  return plan;
 }
 
 // The names that the entry's files take.
-void AddOutputNames(const TItemWriter& items, const EntryJob& job, OutputPlan& plan) {
-  if (!job.skip.empty()) return;
-  const std::string stem = items.ItemPath(job.folder, job.index);
-  if (job.kind->treatment == Treatment::CompressedBam) {
-    plan.series.push_back(FrameBitmapSeries(stem));
+void AddOutputNames(const TItemWriter& items, const EntryPlan& plan, OutputPlan& names) {
+  if (!plan.skip.empty()) return;
+  const std::string stem = items.ItemName(plan.folder, plan.index);
+  if (plan.kind->treatment == Treatment::CompressedBam) {
+    names.series.push_back(FrameBitmapSeries(stem));
   } else {
-    plan.files.push_back(stem + job.extension);
+    names.files.push_back(stem + plan.extension);
   }
 }
 
-void ExtractCopy(TFileStream&, TItemWriter& items, const EntryJob& job) {
-  items.Write(job.index, job.kind->kindWord, job.folder, job.extension, job.offset, job.length);
+void ExtractCopy(const EntryJob& job) {
+  job.items.Write(job.index, job.kind.kindWord, job.plan.folder, job.plan.extension, job.plan.offset, job.plan.length);
 }
 
 // A BAM, plain or compressed, becomes one bitmap per frame, logged behind
 // its IMAGE line.
-void ExtractBam(TFileStream& archive, TItemWriter& items, const EntryJob& job) {
-  items.Folder(job.folder);
-  const std::string stem = items.ItemPath(job.folder, job.index);
-  items.Convert(job.index, "Extracting frames...",
-                [&archive, entry = job.entry, index = job.index, stem](TBufferDecompressor& inflater,
-                                                                       const TItemWriter::FileSaved& saved) {
-                  const ImageItem item =
-                      OpenImageItem(ReadEntryBytes(archive, entry.dataOffset, entry.dataSize), kBamItem, inflater);
-                  std::vector<std::string> lines = {TargetLine("IMAGE", index, "Frames Data")};
-                  for (const auto& path : BamFramesToBitmaps(item.content, stem, saved))
-                    lines.push_back(kFrameLinePrefix + path);
-                  return lines;
-                });
+void ExtractBam(const EntryJob& job) {
+  const std::string stem = job.items.ItemPath(job.kind.folder, job.index);
+  job.items.Convert(job.index, "Extracting frames...",
+                    [&archive = job.archive, entry = job.entry, index = job.index, stem](
+                        TBufferDecompressor& inflater, const TItemWriter::FileSaved& saved) {
+                      const ImageItem item =
+                          OpenImageItem(ReadEntryBytes(archive, entry.dataOffset, entry.dataSize), kBamItem, inflater);
+                      std::vector<std::string> lines = {TargetLine("IMAGE", index, "Frames Data")};
+                      for (const auto& path : BamFramesToBitmaps(item.content, stem, saved))
+                        lines.push_back(kFrameLinePrefix + path);
+                      return lines;
+                    });
 }
 
 // A MOS, plain or compressed, becomes one 24-bit bitmap.
-void ExtractMos(TFileStream& archive, TItemWriter& items, const EntryJob& job) {
-  items.Folder(job.folder);
-  const std::string path = items.ItemPath(job.folder, job.index) + job.extension;
-  items.Convert(job.index, "",
-                [&archive, entry = job.entry, index = job.index, path](TBufferDecompressor& inflater,
-                                                                       const TItemWriter::FileSaved& saved) {
-                  const ImageItem item =
-                      OpenImageItem(ReadEntryBytes(archive, entry.dataOffset, entry.dataSize), kMosItem, inflater);
-                  SaveBitmapFile(MosToBitmap(item.content), path);
-                  saved(path);
-                  return std::vector<std::string>{TargetLine("MOS", index, path)};
-                });
+void ExtractMos(const EntryJob& job) {
+  const std::string path = job.items.ItemPath(job.kind.folder, job.index) + job.kind.extension;
+  job.items.Convert(job.index, "",
+                    [&archive = job.archive, entry = job.entry, index = job.index, path](
+                        TBufferDecompressor& inflater, const TItemWriter::FileSaved& saved) {
+                      const ImageItem item =
+                          OpenImageItem(ReadEntryBytes(archive, entry.dataOffset, entry.dataSize), kMosItem, inflater);
+                      SaveBitmapFile(MosToBitmap(item.content), path);
+                      saved(path);
+                      return std::vector<std::string>{TargetLine("MOS", index, path)};
+                    });
 }
 
 // How each treatment writes an entry out.
 struct EntryWriter {
   Treatment treatment;
-  void (*write)(TFileStream& archive, TItemWriter& items, const EntryJob& job);
+  void (*write)(const EntryJob& job);
 };
 constexpr EntryWriter kEntryWriters[] = {
     {Treatment::Raw, ExtractCopy},
@@ -125,18 +131,18 @@ const EntryWriter* WriterOf(Treatment treatment) {
 }
 
 // The entries of an enabled kind that extraction has a writer for.
-std::vector<EntryJob> PlanEntries(const RunState& run, TFileStream& archive,
-                                  const std::vector<BiffFileEntry>& entries) {
+std::vector<EntryPlan> PlanEntries(const RunState& run, TFileStream& archive,
+                                   const std::vector<BiffFileEntry>& entries) {
   const auto size = static_cast<std::uint64_t>(archive.Size());
-  std::vector<EntryJob> jobs;
+  std::vector<EntryPlan> plans;
   for (std::uint32_t index = 0; index < entries.size(); ++index) {
     const KindTreatment* kind = KindOfType(entries[index].type);
     if (kind == nullptr || (run.ExtractKinds & kind->extractKind) == 0 || WriterOf(kind->treatment) == nullptr) {
       continue;
     }
-    jobs.push_back(PlanEntry(archive, size, index, entries[index], *kind));
+    plans.push_back(PlanEntry(archive, size, index, entries[index], *kind));
   }
-  return jobs;
+  return plans;
 }
 
 // Every entry of an enabled kind is written, once the names of all of them
@@ -145,20 +151,20 @@ std::vector<EntryJob> PlanEntries(const RunState& run, TFileStream& archive,
 void ExtractPlainBiff(RunState& run, TFileStream& archive, const std::string& path) {
   const BiffHeader header = ReadCheckedBiffHeader(archive, path);
   const std::vector<BiffFileEntry> entries = ReadBiffFileTable(archive, header);
-  const std::vector<EntryJob> jobs = PlanEntries(run, archive, entries);
+  const std::vector<EntryPlan> plans = PlanEntries(run, archive, entries);
   TItemWriter items(run, archive, path);
   OutputPlan names;
-  for (const EntryJob& job : jobs) AddOutputNames(items, job, names);
+  for (const EntryPlan& plan : plans) AddOutputNames(items, plan, names);
   if (!run.ClaimOutputs(path, names)) return;
-  auto job = jobs.begin();
+  auto plan = plans.begin();
   for (std::uint32_t index = 0; index < entries.size() && !run.StopRequested(); ++index) {
-    if (job != jobs.end() && job->index == index) {
-      if (!job->skip.empty()) {
-        items.Skip(index, job->skip);
+    if (plan != plans.end() && plan->index == index) {
+      if (!plan->skip.empty()) {
+        items.Skip(index, plan->skip);
       } else {
-        WriterOf(job->kind->treatment)->write(archive, items, *job);
+        WriterOf(plan->kind->treatment)->write({archive, items, index, entries[index], *plan->kind, *plan});
       }
-      ++job;
+      ++plan;
     }
     run.SetProgress(static_cast<int>(std::uint64_t{index} * 100 / entries.size()));
   }

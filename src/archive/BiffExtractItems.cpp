@@ -33,14 +33,18 @@ std::string TItemWriter::Folder(const char* folder) {
   return folderPath;
 }
 
-std::string TItemWriter::ItemPath(const char* folder, std::uint32_t index) const {
+std::string TItemWriter::ItemPath(const char* folder, std::uint32_t index) {
+  Folder(folder);
+  return ItemName(folder, index);
+}
+
+std::string TItemWriter::ItemName(const char* folder, std::uint32_t index) const {
   return JoinPath(run_.OutputPath(folder), ItemStem(archivePath_, index));
 }
 
 void TItemWriter::Write(std::uint32_t index, const char* kindWord, const char* folder, const char* extension,
                         std::uint64_t offset, std::uint32_t length) {
-  Folder(folder);
-  std::string target = ItemPath(folder, index) + extension;
+  std::string target = JoinPath(Folder(folder), ItemStem(archivePath_, index) + extension);
   auto copy = [this, target, offset, length](unsigned) {
     TSafeOutput output(target);
     output.CopyFromAt(archive_, static_cast<std::int64_t>(offset), length);

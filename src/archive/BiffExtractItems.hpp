@@ -37,9 +37,10 @@ class TItemWriter {
   void Convert(std::uint32_t index, const std::string& detail, ConvertWork work);
   // The folder below the output directory, created on first use.
   std::string Folder(const char* folder);
-  // The folder's path + "/" + the item stem of the entry; the folder is not
-  // created.
-  std::string ItemPath(const char* folder, std::uint32_t index) const;
+  // The folder's path + "/" + the item stem of the entry.
+  std::string ItemPath(const char* folder, std::uint32_t index);
+  // The same path, without creating the folder.
+  std::string ItemName(const char* folder, std::uint32_t index) const;
   // Queues the Results line of an entry passed over for the given reason.
   void Skip(std::uint32_t index, const std::string& reason);
   // Completes and reports everything queued.
