@@ -251,9 +251,9 @@ void TMainForm::RunEntries() {
   }
 }
 
-// An entry abandoned by a stop or a failure, or refused, with nothing logged for it,
-// leaves no group behind: replay would hand its source to a handler with no
-// targets.
+// An entry abandoned by a stop or a failure, or refused, with nothing logged
+// for it, leaves no group behind: replay would hand its source to a handler
+// with no targets.
 void TMainForm::DropEmptyGroup(std::size_t groupStart) {
   if (run_.JobLog.Count() != groupStart + 2) return;
   run_.JobLog.Delete(groupStart + 1);
