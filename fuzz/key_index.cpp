@@ -40,6 +40,7 @@ void CheckOwnListing(KeyIndex key) {
   const ListingUpdate update = ApplyListing(key, listing, "fuzz.txt");
   fuzz::Require(!update.changed && key.bytes == before, "an unedited listing changes nothing");
   fuzz::Require(update.unmatched.empty(), "every name of its own listing matches");
+  fuzz::Require(update.repeated.empty(), "its own listing names each archive once");
 }
 
 void CheckFuzzedListing(KeyIndex key, std::string_view text) {

@@ -1,6 +1,7 @@
 #include "app/MainForm.hpp"
 
 #include "app/InputChoice.hpp"
+#include "app/SameNames.hpp"
 #include "framework/Errors.hpp"
 #include "framework/Paths.hpp"
 #include "framework/StringList.hpp"
@@ -13,6 +14,7 @@ namespace {
 constexpr const char* kCompleteText = "Operation complete!";
 constexpr const char* kStoppedText = "Operation stopped.";
 constexpr const char* kProcessCaption = "Process status:";
+constexpr const char* kJobLogName = "result.log";
 
 // Marks the form as running for the lifetime of one Process command, also
 // when a handler's error ends it.
@@ -120,8 +122,16 @@ void TMainForm::AddFiles(const InputType& type, const std::vector<std::string>& 
     window_.ListClear();
     for (const auto& line : project.Lines()) window_.ListAppend(line);
   } else {
+    const std::string warning = formatCode_ == fcJobLog ? std::string() : SameNameWarning(ListEntries(), paths);
     for (const auto& path : paths) window_.ListAppend(path);
+    if (!warning.empty()) window_.ShowWarning(warning, "Add files");
   }
+}
+
+std::vector<std::string> TMainForm::ListEntries() const {
+  std::vector<std::string> entries;
+  for (int i = 0; i < window_.ListCount(); ++i) entries.push_back(window_.ListItem(i));
+  return entries;
 }
 
 void TMainForm::BRemLogClick() {
@@ -148,7 +158,7 @@ void TMainForm::BSaveListClick() {
   const auto path = window_.ShowSaveListDialog();
   if (!path) return;
   TStringList project;
-  for (int i = 0; i < window_.ListCount(); ++i) project.Add(window_.ListItem(i));
+  for (const std::string& entry : ListEntries()) project.Add(entry);
   project.SaveToFile(*path);
 }
 
@@ -193,6 +203,7 @@ void TMainForm::BProcessClick() {
     if (chosen) {
       run_.OutputDir = WithoutTrailingSeparators(*chosen);
       SetCurrentDirectory(run_.OutputDir);
+      ClaimJobLog();
       ResetRunDisplay();
       window_.SetBarMax(Bar::Total, 100);
       totalBytes_ = 0;
@@ -228,6 +239,15 @@ void TMainForm::BProcessClick() {
   }
 }
 
+// A new run's claims on output names hold only the job log that an
+// extraction run writes at its end, so that no input's output takes its name.
+void TMainForm::ClaimJobLog() {
+  run_.OutputClaims.Clear();
+  if (formatCode_ != fcJobLog && formatCode_ != fcProjectList) {
+    run_.OutputClaims.Claim("the job log", {{run_.OutputPath(kJobLogName)}, {}});
+  }
+}
+
 // Total moves as entries finish: after entry i of n it shows (i + 1) x 100 / n,
 // and during an extraction entry it follows that entry's Progress.
 void TMainForm::RunEntries() {
@@ -243,6 +263,7 @@ void TMainForm::RunEntries() {
     window_.SetLabel(Label::CurrentMessage, "");
     window_.SetLabel(Label::Extracted, "");
     window_.SetBarPosition(Bar::Progress, 0);
+    run_.InputRefused = false;
     progress_.BeginEntry(i, window_.ListCount(), !replay);
     summary_.BeforeInput(run_, entry);
     try {
@@ -258,7 +279,7 @@ void TMainForm::RunEntries() {
     }
     progress_.EndEntries();
     for (const std::string& sentence : summary_.AfterInput(run_, entry)) window_.SetStatus(sentence, "");
-    if (run_.StopRequested()) DropEmptyGroup(groupStart);
+    if (run_.StopRequested() || run_.InputRefused) DropEmptyGroup(groupStart);
     window_.SetBarPosition(Bar::Total, (i + 1) * 100 / window_.ListCount());
     window_.ProcessMessages();
   }
@@ -271,9 +292,9 @@ std::string TMainForm::EntryError(const std::string& message, int index, const s
   return Format("%s (input %d of %d: %s)", message.c_str(), index + 1, count, entry.c_str());
 }
 
-// An entry abandoned by a stop or a failure, with nothing logged for it,
-// leaves no group behind: replay would hand its source to a handler with no
-// targets.
+// An entry abandoned by a stop or a failure, or refused, with nothing logged
+// for it, leaves no group behind: replay would hand its source to a handler
+// with no targets.
 void TMainForm::DropEmptyGroup(std::size_t groupStart) {
   if (run_.JobLog.Count() != groupStart + 2) return;
   run_.JobLog.Delete(groupStart + 1);
@@ -283,7 +304,7 @@ void TMainForm::DropEmptyGroup(std::size_t groupStart) {
 void TMainForm::SaveJobLog() {
   if (run_.JobLog.Empty() || formatCode_ == fcJobLog || formatCode_ == fcProjectList) return;
   if (totalBytes_ != 0) window_.AppendResult("Total " + std::to_string(totalBytes_) + " bytes extracted.");
-  run_.JobLog.SaveToFile(run_.OutputPath("result.log"));
+  run_.JobLog.SaveToFile(run_.OutputPath(kJobLogName));
 }
 
 void TMainForm::FinishRun() {

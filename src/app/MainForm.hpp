@@ -53,6 +53,7 @@ class TMainForm {
 
  private:
   void EnableListCommands(bool enabled);
+  std::vector<std::string> ListEntries() const;
   // Add's step 3 onwards for files of one input type. When the list holds
   // entries of another type the user is asked first; No keeps the list.
   void AddFiles(const InputType& type, const std::vector<std::string>& paths);
@@ -64,6 +65,7 @@ class TMainForm {
   void EnableRunCommands(bool enabled);
   void ResetRunDisplay();
   void ShowInputType();
+  void ClaimJobLog();
   void RunEntries();
   // Removes the group opened at groupStart when it logged no target line.
   void DropEmptyGroup(std::size_t groupStart);

@@ -21,7 +21,9 @@ void MakeCompressedBiff(RunState& run, const std::string& path) {
   if (size > std::numeric_limits<std::uint32_t>::max()) {
     throw EFormatError("File too large for a compressed BIFF archive: " + path);
   }
-  TSafeOutput output(run.OutputPath(FileNamePart(path)));
+  const std::string outputPath = run.OutputPath(FileNamePart(path));
+  if (!run.ClaimOutputs(path, {{outputPath}, {}})) return;
+  TSafeOutput output(outputPath);
   CompressedBiffHeader header{};
   std::memcpy(header.signature, kCompressedBiffSignature, 8);
   header.uncompressedSize = static_cast<std::uint32_t>(size);

@@ -16,6 +16,20 @@ namespace trovex {
 
 namespace {
 
+// Where one entry of a plain archive goes, planned before anything of the
+// archive is written.
+struct EntryPlan {
+  std::uint32_t index = 0;
+  const KindTreatment* kind = nullptr;
+  // Its file is folder/stem + extension (for a BAM, the frame bitmaps of the
+  // stem); a copy takes length bytes from offset.
+  const char* folder = nullptr;
+  const char* extension = nullptr;
+  std::uint64_t offset = 0;
+  std::uint32_t length = 0;
+  std::string skip;  // why the entry is passed over, when it is
+};
+
 // One entry of a plain archive on its way out.
 struct EntryJob {
   TFileStream& archive;
@@ -23,28 +37,48 @@ struct EntryJob {
   std::uint32_t index;
   const BiffFileEntry& entry;
   const KindTreatment& kind;
+  const EntryPlan& plan;
 };
 
-void ExtractRaw(const EntryJob& job) {
-  job.items.Write(job.index, job.kind.kindWord, job.kind.folder, job.kind.extension, job.entry.dataOffset,
-                  job.entry.dataSize);
+// A "WAVC" sound loses its 28-byte header; anything else is a wave file kept whole.
+void PlanSound(TFileStream& archive, const BiffFileEntry& entry, EntryPlan& plan) {
+  char signature[4] = {};
+  if (entry.dataSize >= sizeof signature) archive.ReadBufferAt(entry.dataOffset, signature, sizeof signature);
+  if (std::memcmp(signature, "WAVC", 4) != 0) {
+    plan.folder = kRiffWaveFolder;
+    plan.extension = kRiffWaveExtension;
+  } else if (entry.dataSize < kWavcHeaderSize) {
+    plan.skip = "sound shorter than its 28-byte header.";
+  } else {
+    plan.offset += kWavcHeaderSize;
+    plan.length -= kWavcHeaderSize;
+  }
 }
 
-// A "WAVC" sound loses its 28-byte header; anything else is a wave file kept whole.
-void ExtractSound(const EntryJob& job) {
-  char signature[4] = {};
-  if (job.entry.dataSize >= sizeof signature) {
-    job.archive.ReadBufferAt(job.entry.dataOffset, signature, sizeof signature);
+EntryPlan PlanEntry(TFileStream& archive, std::uint64_t archiveSize, std::uint32_t index, const BiffFileEntry& entry,
+                    const KindTreatment& kind) {
+  EntryPlan plan{index, &kind, kind.folder, kind.extension, entry.dataOffset, entry.dataSize, {}};
+  if (!EntryDataInside(entry, archiveSize)) {
+    plan.skip = "data beyond end of archive.";
+  } else if (kind.treatment == Treatment::Sound) {
+    PlanSound(archive, entry, plan);
   }
-  if (std::memcmp(signature, "WAVC", 4) != 0) {
-    job.items.Write(job.index, job.kind.kindWord, kRiffWaveFolder, kRiffWaveExtension, job.entry.dataOffset,
-                    job.entry.dataSize);
-  } else if (job.entry.dataSize < kWavcHeaderSize) {
-    job.items.Skip(job.index, "sound shorter than its 28-byte header.");
+  return plan;
+}
+
+// The names that the entry's files take.
+void AddOutputNames(const TItemWriter& items, const EntryPlan& plan, OutputPlan& names) {
+  if (!plan.skip.empty()) return;
+  const std::string stem = items.ItemName(plan.folder, plan.index);
+  if (plan.kind->treatment == Treatment::CompressedBam) {
+    names.series.push_back(FrameBitmapSeries(stem));
   } else {
-    job.items.Write(job.index, job.kind.kindWord, job.kind.folder, job.kind.extension,
-                    std::uint64_t{job.entry.dataOffset} + kWavcHeaderSize, job.entry.dataSize - kWavcHeaderSize);
+    names.files.push_back(stem + plan.extension);
   }
+}
+
+void ExtractCopy(const EntryJob& job) {
+  job.items.Write(job.index, job.kind.kindWord, job.plan.folder, job.plan.extension, job.plan.offset, job.plan.length);
 }
 
 // A BAM, plain or compressed, becomes one bitmap per frame, logged behind
@@ -83,8 +117,8 @@ struct EntryWriter {
   void (*write)(const EntryJob& job);
 };
 constexpr EntryWriter kEntryWriters[] = {
-    {Treatment::Raw, ExtractRaw},
-    {Treatment::Sound, ExtractSound},
+    {Treatment::Raw, ExtractCopy},
+    {Treatment::Sound, ExtractCopy},
     {Treatment::CompressedBam, ExtractBam},
     {Treatment::CompressedMos, ExtractMos},
 };
@@ -96,25 +130,42 @@ const EntryWriter* WriterOf(Treatment treatment) {
   return nullptr;
 }
 
-void ExtractEntry(const RunState& run, TFileStream& archive, TItemWriter& items, std::uint64_t archiveSize,
-                  std::uint32_t index, const BiffFileEntry& entry) {
-  const KindTreatment* kind = KindOfType(entry.type);
-  if (kind == nullptr || (run.ExtractKinds & kind->extractKind) == 0) return;
-  const EntryWriter* writer = WriterOf(kind->treatment);
-  if (writer == nullptr) return;
-  if (!EntryDataInside(entry, archiveSize)) return items.Skip(index, "data beyond end of archive.");
-  writer->write({archive, items, index, entry, *kind});
+// The entries of an enabled kind that extraction has a writer for.
+std::vector<EntryPlan> PlanEntries(const RunState& run, TFileStream& archive,
+                                   const std::vector<BiffFileEntry>& entries) {
+  const auto size = static_cast<std::uint64_t>(archive.Size());
+  std::vector<EntryPlan> plans;
+  for (std::uint32_t index = 0; index < entries.size(); ++index) {
+    const KindTreatment* kind = KindOfType(entries[index].type);
+    if (kind == nullptr || (run.ExtractKinds & kind->extractKind) == 0 || WriterOf(kind->treatment) == nullptr) {
+      continue;
+    }
+    plans.push_back(PlanEntry(archive, size, index, entries[index], *kind));
+  }
+  return plans;
 }
 
-// Every entry of an enabled kind is written; a stop keeps the items already
-// under way, each with its lines, and queues no more.
+// Every entry of an enabled kind is written, once the names of all of them
+// are claimed for the archive; a stop keeps the items already under way,
+// each with its lines, and queues no more.
 void ExtractPlainBiff(RunState& run, TFileStream& archive, const std::string& path) {
   const BiffHeader header = ReadCheckedBiffHeader(archive, path);
   const std::vector<BiffFileEntry> entries = ReadBiffFileTable(archive, header);
-  const auto size = static_cast<std::uint64_t>(archive.Size());
+  const std::vector<EntryPlan> plans = PlanEntries(run, archive, entries);
   TItemWriter items(run, archive, path);
+  OutputPlan names;
+  for (const EntryPlan& plan : plans) AddOutputNames(items, plan, names);
+  if (!run.ClaimOutputs(path, names)) return;
+  auto plan = plans.begin();
   for (std::uint32_t index = 0; index < entries.size() && !run.StopRequested(); ++index) {
-    ExtractEntry(run, archive, items, size, index, entries[index]);
+    if (plan != plans.end() && plan->index == index) {
+      if (!plan->skip.empty()) {
+        items.Skip(index, plan->skip);
+      } else {
+        WriterOf(plan->kind->treatment)->write({archive, items, index, entries[index], *plan->kind, *plan});
+      }
+      ++plan;
+    }
     run.SetProgress(static_cast<int>(std::uint64_t{index} * 100 / entries.size()));
   }
   items.Finish();

@@ -134,7 +134,9 @@ void ExtractCompressedBiff(RunState& run, TFileStream& archive, const std::strin
   if (static_cast<std::uint64_t>(archive.Size()) < kCompressedHeaderSize) {
     throw InvalidBiff(path, "file shorter than its 12-byte header");
   }
-  TSafeOutput output(run.OutputPath(FileNamePart(path)));
+  const std::string outputPath = run.OutputPath(FileNamePart(path));
+  if (!run.ClaimOutputs(path, {{outputPath}, {}})) return;
+  TSafeOutput output(outputPath);
   if (DecompressBiffBlocks(run, archive, path, output, PipelineThreads())) output.Commit();
 }
 

@@ -15,6 +15,11 @@ std::string ItemLabel(std::uint32_t index) { return Format("Item %llu", static_c
 
 }  // namespace
 
+// "<archive> entry 0x…: Item N skipped: <reason>".
+std::string TItemWriter::SkippedLine(std::uint32_t index, const std::string& reason) const {
+  return EntryPlace(archivePath_, index) + ": " + ItemLabel(index) + " skipped: " + reason;
+}
+
 TItemWriter::TItemWriter(RunState& run, const TFileStream& archive, const std::string& archivePath)
     : run_(run),
       archive_(archive),
@@ -31,7 +36,12 @@ std::string TItemWriter::Folder(const char* folder) {
 }
 
 std::string TItemWriter::ItemPath(const char* folder, std::uint32_t index) {
-  return JoinPath(Folder(folder), ItemStem(archivePath_, index));
+  Folder(folder);
+  return ItemName(folder, index);
+}
+
+std::string TItemWriter::ItemName(const char* folder, std::uint32_t index) const {
+  return JoinPath(run_.OutputPath(folder), ItemStem(archivePath_, index));
 }
 
 void TItemWriter::Write(std::uint32_t index, const char* kindWord, const char* folder, const char* extension,
@@ -89,7 +99,7 @@ void TItemWriter::Convert(std::uint32_t index, const std::string& detail, Conver
   auto report = [this, index, detail, outcome] {
     if (!outcome->skipped.empty()) {
       ++run_.SkippedItems;
-      return run_.Result(ItemLabel(index) + " skipped: " + outcome->skipped + ".");
+      return run_.Result(SkippedLine(index, outcome->skipped + "."));
     }
     MarkReported(outcome->files);
     run_.Message("Extracting item " + std::to_string(std::uint64_t{index} + 1) + " from " + FileNamePart(archivePath_) +
@@ -102,7 +112,7 @@ void TItemWriter::Convert(std::uint32_t index, const std::string& detail, Conver
 }
 
 void TItemWriter::Skip(std::uint32_t index, const std::string& reason) {
-  pipeline_.Submit({[](unsigned) {}, [this, line = ItemLabel(index) + " skipped: " + reason] {
+  pipeline_.Submit({[](unsigned) {}, [this, line = SkippedLine(index, reason)] {
                       ++run_.SkippedItems;
                       run_.Result(line);
                     }});

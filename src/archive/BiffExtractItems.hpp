@@ -39,6 +39,8 @@ class TItemWriter {
   std::string Folder(const char* folder);
   // The folder's path + "/" + the item stem of the entry.
   std::string ItemPath(const char* folder, std::uint32_t index);
+  // The same path, without creating the folder.
+  std::string ItemName(const char* folder, std::uint32_t index) const;
   // Queues the Results line of an entry passed over for the given reason.
   void Skip(std::uint32_t index, const std::string& reason);
   // Completes and reports everything queued.
@@ -48,6 +50,7 @@ class TItemWriter {
   // A file complete on disk goes on the unreported list until its report.
   void MarkUnreported(const std::string& path);
   void MarkReported(const std::vector<std::string>& paths);
+  std::string SkippedLine(std::uint32_t index, const std::string& reason) const;
 
   RunState& run_;
   const TFileStream& archive_;

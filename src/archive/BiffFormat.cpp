@@ -186,6 +186,10 @@ std::string ItemStem(const std::string& archivePath, std::uint32_t index) {
   return Format("%s_%04X.", base.c_str(), index);
 }
 
+std::string EntryPlace(const std::string& archivePath, std::uint32_t index) {
+  return FileNamePart(archivePath) + Format(" entry 0x%08X", index);
+}
+
 std::string TargetLine(const std::string& kindWord, std::uint32_t index, const std::string& path) {
   return "#Target " + kindWord + Format(" 0x%08X: ", index) + path;
 }

@@ -153,6 +153,9 @@ const KindTreatment* KindOfWord(const std::string& kindWord);
 // "%s_%04X." of the archive's file name up to its first "." and the index:
 // entry 26 of Sounds.bif gives "Sounds_001A.".
 std::string ItemStem(const std::string& archivePath, std::uint32_t index);
+// Where an entry is, for the results pane: the archive's file name + " entry
+// 0x" + index in eight upper-case hex digits, as target lines give it.
+std::string EntryPlace(const std::string& archivePath, std::uint32_t index);
 // "#Target " + kind + " 0x" + index in eight upper-case hex digits + ": " + path.
 std::string TargetLine(const std::string& kindWord, std::uint32_t index, const std::string& path);
 

@@ -64,7 +64,8 @@ SourceTables ReadSourceTables(TStream& source, const std::string& path) {
 // section (a line of another form, or an index beyond the table, which is
 // consumed). Frame lines that no rebuild consumed are passed over. A target
 // of a kind that insertion cannot apply carries its line for the results.
-std::optional<Target> NextTarget(const TStringList& lines, std::size_t& index, std::uint32_t entryCount) {
+std::optional<Target> NextTarget(const TStringList& lines, std::size_t& index, std::uint32_t entryCount,
+                                 const std::string& archivePath) {
   for (; index < lines.Count(); ++index) {
     const std::string& line = lines.Get(index);
     if (auto parsed = ParseEntryTarget(line)) {
@@ -75,7 +76,7 @@ std::optional<Target> NextTarget(const TStringList& lines, std::size_t& index, s
       target.treat = kind ? TreatmentFor(kind->treatment) : nullptr;
       if (target.treat == nullptr) {
         target.refusal =
-            FileNamePart(target.path) + " not inserted: " +
+            EntryPlace(archivePath, target.entry) + ": " + FileNamePart(target.path) + " not inserted: " +
             (kind ? "kind " + parsed->kindWord + " is not supported." : "unknown kind " + parsed->kindWord + ".");
       }
       return target;
@@ -179,7 +180,7 @@ class ArchiveRebuild {
     pipeline.WhileWaiting([&run = run_] { run.Pump(); });
     for (std::uint64_t next = 0; next < count;) {
       if (run_.StopRequested()) return false;
-      std::optional<Target> target = NextTarget(run_.ReplayLines, index_, count);
+      std::optional<Target> target = NextTarget(run_.ReplayLines, index_, count, run_.SourcePath);
       if (!target) break;
       if (target->entry < next) continue;
       next = std::uint64_t{target->entry} + 1;
@@ -219,7 +220,8 @@ class ArchiveRebuild {
     }
     if (replacement.outcome == Outcome::NoFile) {
       if (!replacement.reason.empty()) {
-        results_.push_back(FileNamePart(path) + " not inserted: " + replacement.reason + "; the entry keeps its data.");
+        results_.push_back(EntryPlace(run_.SourcePath, entry) + ": " + FileNamePart(path) +
+                           " not inserted: " + replacement.reason + "; the entry keeps its data.");
       }
       return;
     }

@@ -18,6 +18,7 @@ void ExtractKey(RunState& run, const std::string& path) {
   TFileStream file(path, FileMode::OpenRead);
   const KeyIndex key = ReadKeyIndex(file, path);
   const std::string listingPath = run.OutputPath(ChangeFileExt(FileNamePart(path), ".txt"));
+  if (!run.ClaimOutputs(path, {{listingPath}, {}})) return;
   // The KEY file stays open, so that a listing that would replace it fails.
   TSafeOutput listing(listingPath);
   std::string chunk;
@@ -47,6 +48,9 @@ std::size_t UpdateKeyLocations(RunState& run, const std::string&, std::size_t st
   const ListingUpdate update = ApplyListing(key, listing, listingPath);
   for (const auto& name : update.unmatched) {
     run.Result(name + " is not in " + FileNamePart(run.SourcePath) + "; its flags are not used.");
+  }
+  for (const auto& name : update.repeated) {
+    run.Result(name + " is listed more than once; the flags of its first line are used.");
   }
   if (update.changed) {
     // The new content is written beside the KEY file and then replaces it.

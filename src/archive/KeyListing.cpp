@@ -69,7 +69,9 @@ ListingUpdate ApplyListing(KeyIndex& key, const TStringList& listing, const std:
     StoreU16(field, flags);
   }
   for (std::size_t h = 0; h < listing.Count(); h += 2) {
-    if (!matched.contains(h) && !listing.Get(h).empty()) update.unmatched.push_back(listing.Get(h));
+    if (matched.contains(h) || listing.Get(h).empty()) continue;
+    const std::size_t firstLine = first.at(FoldedName(listing.Get(h)));
+    (matched.contains(firstLine) ? update.repeated : update.unmatched).push_back(listing.Get(h));
   }
   return update;
 }

@@ -25,6 +25,7 @@ std::string FoldedName(std::string_view text);
 struct ListingUpdate {
   bool changed = false;                // some flags differ from the file's
   std::vector<std::string> unmatched;  // name lines that named no archive
+  std::vector<std::string> repeated;   // name lines of an archive whose flags an earlier line gave
 };
 
 // Sets the flags of every archive named in the listing, in key.bytes: the

@@ -1,5 +1,7 @@
 #include "framework/Paths.hpp"
 
+#include <algorithm>
+
 #include "framework/Platform.hpp"
 
 namespace trovex {
@@ -39,6 +41,13 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext) {
 }
 
 std::string AbsolutePath(const std::string& path) { return platform::FullPath(path); }
+
+std::string PathKey(const std::string& path) {
+  std::string key = platform::NameCompareKey(path);
+  // Windows reads "/" between folders as its own separator.
+  if (PathSeparator != '/') std::replace(key.begin(), key.end(), '/', PathSeparator);
+  return key;
+}
 
 bool PathExists(const std::string& path) { return platform::Exists(path); }
 

@@ -25,6 +25,10 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext);
 // The path made absolute against the current directory, lexically normalised,
 // without a trailing separator.
 std::string AbsolutePath(const std::string& path);
+// Two paths give the same key when the system takes them for one name:
+// separators as the system reads them, and on Windows letter case ignored.
+// Lexical only: the path is not made absolute.
+std::string PathKey(const std::string& path);
 
 // Anything, of any kind, at that path.
 bool PathExists(const std::string& path);

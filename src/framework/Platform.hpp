@@ -84,6 +84,10 @@ bool MakeDirectory(const std::string& path);
 // The path made absolute against the current folder and lexically
 // normalised, without a trailing separator except at a root.
 std::string FullPath(const std::string& path);
+// The path as the file system compares names: as it stands where names keep
+// their letter case, upper-cased (into UTF-8) on Windows, whose file systems
+// take "INTRO.MVE" and "intro.mve" for one file.
+std::string NameCompareKey(const std::string& path);
 std::string CurrentDirectory();
 bool ChangeDirectory(const std::string& path);
 unsigned long ProcessId();

@@ -157,6 +157,8 @@ std::string FullPath(const std::string& path) {
   return text;
 }
 
+std::string NameCompareKey(const std::string& path) { return path; }
+
 std::string CurrentDirectory() {
   std::error_code error;
   auto dir = std::filesystem::current_path(error);

@@ -224,6 +224,17 @@ std::string FullPath(const std::string& path) {
   return Narrow(full);
 }
 
+std::string NameCompareKey(const std::string& path) {
+  std::wstring wide = Widen(path);
+  if (wide.empty()) return {};
+  CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  const int size = static_cast<int>(wide.size());
+  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string key(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, key.data(), length, nullptr, nullptr);
+  return key;
+}
+
 std::string CurrentDirectory() {
   const DWORD length = GetCurrentDirectoryW(0, nullptr);
   std::wstring dir(length, L'\0');

@@ -177,6 +177,10 @@ void TQtWindowPort::ShowMessage(const std::string& text, const std::string& capt
   dialogs_.Message(QMessageBox::Information, Display(text), Display(caption));
 }
 
+void TQtWindowPort::ShowWarning(const std::string& text, const std::string& caption) {
+  dialogs_.Message(QMessageBox::Warning, Display(text), Display(caption));
+}
+
 bool TQtWindowPort::AskYesNo(const std::string& text, const std::string& caption) {
   return dialogs_.Question(Display(text), Display(caption));
 }

@@ -70,6 +70,7 @@ class TQtWindowPort : public TWindowPort {
 
   void SetStatus(const std::string& text, const std::string& folder) override;
   void ShowMessage(const std::string& text, const std::string& caption) override;
+  void ShowWarning(const std::string& text, const std::string& caption) override;
   bool AskYesNo(const std::string& text, const std::string& caption) override;
   void ProcessMessages() override;
   void CloseWindow() override;

@@ -169,7 +169,11 @@ TColorTable FramePalette(const BamLayout& layout) {
 }
 
 std::string FrameBitmapPath(const std::string& stem, std::size_t frame) {
-  return stem.substr(0, stem.empty() ? 0 : stem.size() - 1) + Format("_%04zX.bmp", frame);
+  return FrameBitmapSeries(stem).Name(frame);
+}
+
+OutputSeries FrameBitmapSeries(const std::string& stem) {
+  return {stem.substr(0, stem.empty() ? 0 : stem.size() - 1) + "_", ".bmp"};
 }
 
 std::vector<std::string> BamFramesToBitmaps(const std::vector<unsigned char>& bam, const std::string& stem,

@@ -8,6 +8,7 @@
 
 #include "framework/StringList.hpp"
 #include "imaging/BamFormat.hpp"
+#include "run/OutputClaims.hpp"
 
 namespace trovex {
 
@@ -19,6 +20,8 @@ TColorTable FramePalette(const BamLayout& layout);
 // upper-case hexadecimal digits, ".bmp": Images/AREA_0012. and frame 10 give
 // Images/AREA_0012_000A.bmp.
 std::string FrameBitmapPath(const std::string& stem, std::size_t frame);
+// The names of every frame bitmap of a stem, as the run claims them.
+OutputSeries FrameBitmapSeries(const std::string& stem);
 
 // Writes one 8-bit bitmap per frame, calling saved (when given) with each
 // one's path once it is complete, and returns their paths in frame order.

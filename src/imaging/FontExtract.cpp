@@ -73,6 +73,8 @@ void ExtractFont(RunState& run, const std::string& path) {
   const std::vector<unsigned char> font = ReadFontFile(path);
   const BamLayout layout = ReadFontLayout(font, path);
   const std::string name = FileNamePart(path);
+  const std::string output = run.OutputPath(ChangeFileExt(name, ".bmp"));
+  if (!run.ClaimOutputs(path, {{output}, {}})) return;
   run.Message("Processing " + name + "...");
   run.StartProgress();
   run.Pump();
@@ -81,7 +83,6 @@ void ExtractFont(RunState& run, const std::string& path) {
     run.SetProgress(last == 0 ? 100 : static_cast<int>(f * 100 / last));
     run.Pump();
   });
-  const std::string output = run.OutputPath(ChangeFileExt(name, ".bmp"));
   SaveBitmapFile(sheet, output);
   run.JobLog.Add("#Target: " + output);
   run.Result(name + " processed.");

@@ -78,11 +78,16 @@ std::size_t ReplaySource(RunState& run, const std::string& path, std::size_t i) 
     run.Result("Source not found: " + path);
     return NextGroup(run.ReplayLines, i + 1);
   }
-  // A handler consumes at least nothing; replay always moves forward.
-  const std::string target = run.OutputPath(FileNamePart(path));
-  RunState::ReplayedSource replayed{path, row->editsSource ? path : target, row->editsSource, false};
+  // The group writes a rebuilt file into the output directory, or changes
+  // its source in place: a path that the run has written already is refused.
+  const std::string targetPath = run.OutputPath(FileNamePart(path));
+  if (!run.ClaimOutputs(path, {{row->editsSource ? AbsolutePath(path) : targetPath}, {}})) {
+    return NextGroup(run.ReplayLines, i + 1);
+  }
+  RunState::ReplayedSource replayed{path, row->editsSource ? path : targetPath, row->editsSource, false};
   const platform::FileStatus before = platform::StatusOf(replayed.output);
-  const std::size_t next = std::max(handler(run, target, i + 1), i + 1);
+  // A handler consumes at least nothing; replay always moves forward.
+  const std::size_t next = std::max(handler(run, targetPath, i + 1), i + 1);
   // Every output is written whole under a new name, so a written file is a
   // new file.
   const platform::FileStatus after = platform::StatusOf(replayed.output);

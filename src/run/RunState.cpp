@@ -16,6 +16,22 @@ RunState::RunState(TWindowPort& window) : Window(window), ProgressRoutine(RunPro
 
 std::string RunState::OutputPath(const std::string& name) const { return JoinPath(OutputDir, name); }
 
+bool RunState::ClaimOutputs(const std::string& input, const OutputPlan& plan) {
+  const auto clash = OutputClaims.Claim(input, plan);
+  if (!clash) return true;
+  InputRefused = true;
+  if (clash->withinPlan) {
+    Result(input + " refused: it would write " + clash->path + " twice; nothing of it is written.");
+  } else if (clash->owner == input) {
+    // The same input (or job-log source) a second time.
+    Result(input + " refused: this run has written " + clash->path + " for it already; nothing of it is written.");
+  } else {
+    Result(input + " refused: " + clash->path + " is an output of " + clash->owner +
+           " in this run; nothing of it is written.");
+  }
+  return false;
+}
+
 void RunState::StartProgress() {
   Window.SetBarMax(Bar::Progress, 100);
   Window.SetBarPosition(Bar::Progress, 0);

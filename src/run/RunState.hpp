@@ -12,6 +12,7 @@
 #include "framework/StringList.hpp"
 #include "run/Formats.hpp"
 #include "run/Kinds.hpp"
+#include "run/OutputClaims.hpp"
 #include "run/WindowPort.hpp"
 
 namespace trovex {
@@ -53,6 +54,10 @@ struct RunState {
     bool written = false;
   };
   std::vector<ReplayedSource> Replayed;
+  // The output names that the run's inputs have claimed.
+  TOutputClaims OutputClaims;
+  // Set when ClaimOutputs refuses an input; the driver clears it before each.
+  bool InputRefused = false;
   // Set by Stop (or Ctrl-C); honoured between entries and in item loops.
   std::atomic<bool> StopMark{false};
   // What outside libraries call to show their progress, and its context: the
@@ -64,6 +69,11 @@ struct RunState {
 
   // OutputDir + separator + name.
   std::string OutputPath(const std::string& name) const;
+
+  // Claims the names that input is about to write, before any is written.
+  // When one is claimed already, the input is refused with a Results line
+  // naming both inputs, and false is returned: nothing of it may be written.
+  bool ClaimOutputs(const std::string& input, const OutputPlan& plan);
 
   // Reporting helpers for handlers.
   void Message(const std::string& text) { Window.SetLabel(Label::CurrentMessage, text); }

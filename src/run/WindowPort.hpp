@@ -71,6 +71,9 @@ class TWindowPort {
 
   // A modal box with the information icon and one OK button.
   virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
+  // A modal box with the warning icon and one OK button, for what the user
+  // should know before going on; a window without that icon shows a message.
+  virtual void ShowWarning(const std::string& text, const std::string& caption) { ShowMessage(text, caption); }
   // A modal question with Yes and No; true for Yes. A window that has nobody
   // to ask answers Yes.
   virtual bool AskYesNo(const std::string& /*text*/, const std::string& /*caption*/) { return true; }

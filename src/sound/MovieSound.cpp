@@ -40,6 +40,7 @@ void ExtractMovieSound(RunState& run, const std::string& path) {
     run.Result(*codec.Problem() + " (looked for through the library search path)");
     return;
   }
+  if (!run.ClaimOutputs(path, {{wavePath}, {}})) return;
   if (const auto failure = codec.Extract(run, path, wavePath)) {
     run.Result(*failure);
     return;

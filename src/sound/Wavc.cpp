@@ -16,6 +16,7 @@ void ConvertWavcToAcm(RunState& run, const std::string& path) {
   }
   const std::string name = FileNamePart(path);
   const std::string outputPath = run.OutputPath(ChangeFileExt(name, ".acm"));
+  if (!run.ClaimOutputs(path, {{outputPath}, {}})) return;
   // The input stays open, so an output that would overwrite it is refused.
   TSafeOutput output(outputPath);
   input.SetPosition(kWavcHeaderBytes);

@@ -15,6 +15,7 @@ void ExtractTalk(RunState& run, const std::string& path) {
   const TalkTable table = ReadTalkTable(input, path);
   const std::string dumpName = ChangeFileExt(FileNamePart(path), ".txt");
   const std::string dumpPath = run.OutputPath(dumpName);
+  if (!run.ClaimOutputs(path, {{dumpPath}, {}})) return;
   run.Message("Processing " + FileNamePart(path) + "...");
   run.StartProgress();
   run.Pump();

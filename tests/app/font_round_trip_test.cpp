@@ -56,6 +56,7 @@ struct FontProject {
   }
   std::string Replay() {
     window.results.clear();
+    run.OutputClaims.Clear();  // each replay is a run of its own
     ReplayJobLog(run, log);
     return window.results.empty() ? "" : window.results.back();
   }

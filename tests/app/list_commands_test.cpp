@@ -13,6 +13,7 @@ using test::FakeWindow;
 constexpr int kBiffFilter = 1;
 constexpr int kTalkFilter = 2;
 constexpr int kListFilter = 6;
+constexpr int kLogFilter = 7;
 
 OpenDialogResult Chosen(int filter, std::vector<std::string> paths) { return {true, filter, std::move(paths)}; }
 
@@ -49,6 +50,23 @@ TEST_F(ListCommands, AddOffersTheNineFiltersAndAnotherTypeReplacesTheList) {
   EXPECT_EQ(window.list, (std::vector<std::string>{"/g/dialog.tlk", "/g/dialog.tlk", "/g/other.tlk"}));
   EXPECT_EQ(form.FormatCode(), 6);
   EXPECT_TRUE(ListCommandsEnabled());
+}
+
+// A run names its outputs after its inputs: files of one name (as the system
+// compares names), with each other or with the list, are warned of at once,
+// and added all the same. Job logs are all called alike and are not.
+TEST_F(ListCommands, AddWarnsOfFilesOfTheSameName) {
+  Add(kBiffFilter, {"/g/a/X.bif", "/g/a/Y.bif"});
+  EXPECT_TRUE(window.messages.empty());
+  Add(kBiffFilter, {"/g/b/X.bif", "/g/b/Z.bif", "/g/c/Z.bif"});
+  EXPECT_EQ(window.list.size(), 5u);
+  ASSERT_EQ(window.messages.size(), 1u);
+  EXPECT_EQ(window.messages[0].caption, "Add files");
+  EXPECT_EQ(window.messages[0].text,
+            "The list holds files of the same name. A run names its outputs after its inputs, so it refuses each of "
+            "these:\n/g/b/X.bif (the same name as /g/a/X.bif)\n/g/c/Z.bif (the same name as /g/b/Z.bif)");
+  Add(kLogFilter, {"/g/a/result.log", "/g/b/result.log"});
+  EXPECT_EQ(window.messages.size(), 1u);
 }
 
 TEST_F(ListCommands, ProjectListReplacesTheWholeListEachTime) {

@@ -65,8 +65,8 @@ TEST(ExtractBiff, EveryKindGoesToItsFolderAndOtherTypesArePassedOver) {
   EXPECT_EQ(x.window.results,
             (std::vector<std::string>{"Item 1 extracted sucessfully.", "Item 3 extracted sucessfully.",
                                       "Item 4 extracted sucessfully.",
-                                      "Item 5 skipped: 1952540791 bytes cannot come from 4 compressed bytes.",
-                                      "Item 6 skipped: 1952540791 bytes cannot come from 4 compressed bytes.",
+                                      "Mixed.v1.bif entry 0x00000004: Item 5 skipped: 1952540791 bytes cannot come from 4 compressed bytes.",
+                                      "Mixed.v1.bif entry 0x00000005: Item 6 skipped: 1952540791 bytes cannot come from 4 compressed bytes.",
                                       "Item 7 extracted sucessfully."}));
   ASSERT_EQ(x.run.JobLog.Count(), 4u);
   EXPECT_EQ(x.run.JobLog.Get(0), "#Target WAV 0x00000000: " + x.Out("RIFF Wave/Mixed_0000.wav"));
@@ -119,8 +119,8 @@ TEST(ExtractBiff, DamagedEntriesAreSkippedWithAReason) {
   build::SetU32(archive, 20 + 16 + 8, 1000);  // entry 1 claims 1000 bytes
   ExtractBiff(x.run, x.Input("D.bif", archive));
   EXPECT_EQ(x.window.results,
-            (std::vector<std::string>{"Item 1 skipped: sound shorter than its 28-byte header.",
-                                      "Item 2 skipped: data beyond end of archive.", "Item 3 extracted sucessfully."}));
+            (std::vector<std::string>{"D.bif entry 0x00000000: Item 1 skipped: sound shorter than its 28-byte header.",
+                                      "D.bif entry 0x00000001: Item 2 skipped: data beyond end of archive.", "Item 3 extracted sucessfully."}));
   EXPECT_EQ(test::ReadFileBytes(x.Out("ACM Sound/D_0002.acm")), "");
   EXPECT_EQ(x.Listing(), std::vector<std::string>{"ACM Sound"});
 }

@@ -55,6 +55,7 @@ struct ImageArchive {
   // Replays the extraction's job log into a new archive and returns its bytes.
   std::string Replay() {
     window.results.clear();
+    run.OutputClaims.Clear();  // each replay is a run of its own
     run.ReplayLines.Clear();
     for (std::size_t i = 0; i < run.JobLog.Count(); ++i) run.ReplayLines.Add(run.JobLog.Get(i));
     run.SourcePath = source;
@@ -87,7 +88,7 @@ TEST(BiffImages, ExtractionWritesFrameAndTileBitmapsAndLogsThem) {
   EXPECT_EQ(log.Get(6), "#Target IMAGE 0x00000001: Frames Data");
   EXPECT_EQ(log.Get(12), "#Target MOS 0x00000002: " + x.Out("Images/AREA_0002.bmp"));
   EXPECT_EQ(log.Get(13), "#Target MOS 0x00000003: " + x.Out("Images/AREA_0003.bmp"));
-  EXPECT_EQ(x.window.results[4], "Item 5 skipped: unsupported signature \"BAM V2  \".");
+  EXPECT_EQ(x.window.results[4], "AREA.bif entry 0x00000004: Item 5 skipped: unsupported signature \"BAM V2  \".");
   EXPECT_EQ(x.window.results[5], "Item 6 extracted sucessfully.");
 
   TROVEX_SKIP_WITHOUT_OUTSIDE_CHECKERS();
@@ -158,6 +159,7 @@ TEST(BiffImages, AFrameResavedByAnEditorChangesItsPaintedPixelAlone) {
   x.items[0].data = build::CompressItem("BAMCV1  ", bam);
   test::WriteFileBytes(x.source, build::MakeBiff(x.items));
   x.run.JobLog.Clear();
+  x.run.OutputClaims.Clear();  // a second extraction run
   ExtractBiff(x.run, x.source);
   EXPECT_EQ(x.Replay(), test::ReadFileBytes(x.source));
 
@@ -206,10 +208,10 @@ TEST(BiffImages, AMosBitmapOfAnotherSizeLeavesTheEntryAsItWas) {
   const std::string rebuilt = x.Replay();
   EXPECT_EQ(rebuilt, test::ReadFileBytes(x.source));
   const auto& results = x.window.results;
-  EXPECT_NE(
-      std::find(results.begin(), results.end(),
-                "AREA_0002.bmp not inserted: the bitmap is 100x71 pixels, the image 100x70; the entry keeps its data."),
-      results.end());
+  EXPECT_NE(std::find(results.begin(), results.end(),
+                      "AREA.bif entry 0x00000002: AREA_0002.bmp not inserted: the bitmap is 100x71 pixels, the image "
+                      "100x70; the entry keeps its data."),
+            results.end());
 }
 
 }  // namespace

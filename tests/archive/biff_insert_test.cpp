@@ -274,8 +274,9 @@ TEST_F(BiffInsertTest, TargetsThatReplaceNothing) {
     EXPECT_EQ(entries[i].data, expected) << i;
   }
   EXPECT_EQ(window.results,
-            (std::vector<std::string>{"a.wav inserted.", "a.wav not inserted: unknown kind OGG.",
-                                      "Frames Data not inserted: unsupported signature \"RIFFX???\"; the entry keeps its data.",
+            (std::vector<std::string>{"a.wav inserted.", "Sounds.bif entry 0x00000005: a.wav not inserted: unknown kind OGG.",
+                                      "Sounds.bif entry 0x00000006: Frames Data not inserted: unsupported signature "
+                                      "\"RIFFX???\"; the entry keeps its data.",
                                       "c.bmp inserted."}));
 }
 

@@ -69,6 +69,20 @@ TEST_F(Window, AddThenProcessWritesResultLogAndShowsTheCompletionBox) {
   EXPECT_TRUE(window.Controls().Extracted->text().isEmpty());
 }
 
+// Files of one name are warned of as they are added, and added all the same.
+TEST_F(Window, AddWarnsOfFilesOfTheSameName) {
+  AddArchives({"A.bif"});
+  ForceDirectories(dir / "other");
+  AddArchives({"other/A.bif", "B.bif"});
+  EXPECT_EQ(window.Port().ListCount(), 3);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].icon, QMessageBox::Warning);
+  EXPECT_EQ(boxes[0].caption, "Add files");
+  EXPECT_NE(boxes[0].text.find((dir / "other/A.bif") + " (the same name as " + (dir / "A.bif") + ")"),
+            std::string::npos)
+      << boxes[0].text;
+}
+
 TEST_F(Window, ACommandErrorIsShownAndTheWindowGoesOnWorking) {
   openAnswers.push_back({true, kListFilter, {dir / "missing.lst"}});
   Click(Button::BAddLog);

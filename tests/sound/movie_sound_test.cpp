@@ -34,6 +34,7 @@ class MovieSoundTest : public ::testing::Test {
     for (const auto& line : lines) text += line + "\r\n";
     test::WriteFileBytes(out / "job.log", text);
     window.results.clear();
+    run.OutputClaims.Clear();  // each replay is a run of its own
     ReplayJobLog(run, out / "job.log");
   }
 };

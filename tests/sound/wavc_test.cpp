@@ -28,6 +28,8 @@ TEST_F(WavcTest, WritesTheDataBehindTheHeader) {
   EXPECT_EQ(window.results, (std::vector<std::string>{"SOUND01.WAV converted."}));
 }
 
+// A second input of the same name in one run is refused: the first one's
+// output stays.
 TEST_F(WavcTest, NamesWithoutExtensionAndTheSameNameTwice) {
   test::WriteFileBytes(in / "noext", std::string(28, 'h') + "data");
   ConvertWavcToAcm(run, in / "noext");
@@ -35,7 +37,9 @@ TEST_F(WavcTest, NamesWithoutExtensionAndTheSameNameTwice) {
   std::filesystem::create_directory(in / "other");
   test::WriteFileBytes(in / "other/noext", std::string(28, 'h') + "second");
   ConvertWavcToAcm(run, in / "other/noext");
-  EXPECT_EQ(test::ReadFileBytes(out / "noext.acm"), "second");
+  EXPECT_EQ(test::ReadFileBytes(out / "noext.acm"), "data");
+  EXPECT_EQ(window.results.back(), in / "other/noext" + " refused: " + out / "noext.acm" + " is an output of " +
+                                       in / "noext" + " in this run; nothing of it is written.");
   // A header alone gives an empty file.
   test::WriteFileBytes(in / "empty.wav", std::string(28, 'h'));
   ConvertWavcToAcm(run, in / "empty.wav");

@@ -62,7 +62,9 @@ class TalkTest : public ::testing::Test {
   }
 
   // Extracts the table and returns its dump.
+  // Each extraction is a run of its own.
   std::string Extract(const std::string& bytes) {
+    run.OutputClaims.Clear();
     ExtractTalk(run, Source(bytes));
     return ReadFileBytes(run.OutputPath("dialog.txt"));
   }
