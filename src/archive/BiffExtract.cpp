@@ -50,7 +50,9 @@ void ExtractSound(const EntryJob& job) {
 // A BAM, plain or compressed, becomes one bitmap per frame, logged behind
 // its IMAGE line.
 void ExtractBam(const EntryJob& job) {
-  const std::string stem = job.items.ItemPath(job.kind.folder, job.index);
+  const auto named = job.items.ItemPath(job.kind.folder, job.index, job.kind.extension, true);
+  if (!named) return;
+  const std::string stem = *named;
   job.items.Convert(job.index, "Extracting frames...",
                     [&archive = job.archive, entry = job.entry, index = job.index, stem](
                         TBufferDecompressor& inflater, const TItemWriter::FileSaved& saved) {
@@ -65,7 +67,9 @@ void ExtractBam(const EntryJob& job) {
 
 // A MOS, plain or compressed, becomes one 24-bit bitmap.
 void ExtractMos(const EntryJob& job) {
-  const std::string path = job.items.ItemPath(job.kind.folder, job.index) + job.kind.extension;
+  const auto stem = job.items.ItemPath(job.kind.folder, job.index, job.kind.extension, false);
+  if (!stem) return;
+  const std::string path = *stem + job.kind.extension;
   job.items.Convert(job.index, "",
                     [&archive = job.archive, entry = job.entry, index = job.index, path](
                         TBufferDecompressor& inflater, const TItemWriter::FileSaved& saved) {
@@ -106,13 +110,26 @@ void ExtractEntry(const RunState& run, TFileStream& archive, TItemWriter& items,
   writer->write({archive, items, index, entry, *kind});
 }
 
+// The items' names: from the run's index when it has one and it holds the
+// archive, numbered otherwise.
+TItemNames ItemNamesOf(RunState& run, const std::string& path, const std::vector<BiffFileEntry>& entries) {
+  if (run.KeyPath.empty()) return TItemNames(path);
+  const KeyNamesOfArchive key = ReadKeyNamesOfArchive(run.KeyPath, path);
+  if (!key.names) {
+    run.Result(key.note);
+    return TItemNames(path);
+  }
+  return TItemNames(path, *key.names, entries);
+}
+
 // Every entry of an enabled kind is written; a stop keeps the items already
 // under way, each with its lines, and queues no more.
 void ExtractPlainBiff(RunState& run, TFileStream& archive, const std::string& path) {
   const BiffHeader header = ReadCheckedBiffHeader(archive, path);
   const std::vector<BiffFileEntry> entries = ReadBiffFileTable(archive, header);
   const auto size = static_cast<std::uint64_t>(archive.Size());
-  TItemWriter items(run, archive, path);
+  TItemNames names = ItemNamesOf(run, path, entries);
+  TItemWriter items(run, archive, path, names);
   for (std::uint32_t index = 0; index < entries.size() && !run.StopRequested(); ++index) {
     ExtractEntry(run, archive, items, size, index, entries[index]);
     run.SetProgress(static_cast<int>(std::uint64_t{index} * 100 / entries.size()));

@@ -15,10 +15,11 @@ std::string ItemLabel(std::uint32_t index) { return Format("Item %llu", static_c
 
 }  // namespace
 
-TItemWriter::TItemWriter(RunState& run, const TFileStream& archive, const std::string& archivePath)
+TItemWriter::TItemWriter(RunState& run, const TFileStream& archive, const std::string& archivePath, TItemNames& names)
     : run_(run),
       archive_(archive),
       archivePath_(archivePath),
+      names_(names),
       inflaters_(PipelineThreads(), [] { return std::make_unique<TBufferDecompressor>(); }),
       pipeline_(PipelineThreads()) {}
 
@@ -28,13 +29,19 @@ std::string TItemWriter::Folder(const char* folder) {
   return folderPath;
 }
 
-std::string TItemWriter::ItemPath(const char* folder, std::uint32_t index) {
-  return JoinPath(Folder(folder), ItemStem(archivePath_, index));
+std::optional<std::string> TItemWriter::ItemPath(const char* folder, std::uint32_t index, const char* extension,
+                                                 bool frames) {
+  const TItemNames::Choice choice = names_.Stem(index, folder, extension, frames);
+  if (!choice.note.empty()) Note(choice.note);
+  if (!choice.stem) return std::nullopt;
+  return JoinPath(Folder(folder), *choice.stem);
 }
 
 void TItemWriter::Write(std::uint32_t index, const char* kindWord, const char* folder, const char* extension,
                         std::uint64_t offset, std::uint32_t length) {
-  std::string target = JoinPath(Folder(folder), ItemStem(archivePath_, index) + extension);
+  const auto stem = ItemPath(folder, index, extension, false);
+  if (!stem) return;
+  std::string target = *stem + extension;
   auto copy = [this, target, offset, length](unsigned) {
     TSafeOutput output(target);
     output.CopyFromAt(archive_, static_cast<std::int64_t>(offset), length);
@@ -96,8 +103,10 @@ void TItemWriter::Convert(std::uint32_t index, const std::string& detail, Conver
   pipeline_.Submit({std::move(convert), std::move(report)});
 }
 
-void TItemWriter::Skip(std::uint32_t index, const std::string& reason) {
-  pipeline_.Submit({[](unsigned) {}, [this, line = ItemLabel(index) + " skipped: " + reason] { run_.Result(line); }});
+void TItemWriter::Skip(std::uint32_t index, const std::string& reason) { Note(ItemLabel(index) + " skipped: " + reason); }
+
+void TItemWriter::Note(const std::string& line) {
+  pipeline_.Submit({[](unsigned) {}, [this, line] { run_.Result(line); }});
 }
 
 }  // namespace trovex

@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "archive/BiffExtractPipeline.hpp"
+#include "archive/BiffItemNames.hpp"
 #include "compress/Zlib.hpp"
 #include "framework/FileStream.hpp"
 #include "run/RunState.hpp"
@@ -19,11 +21,13 @@ namespace trovex {
 
 class TItemWriter {
  public:
-  // The copies read archive at their own offsets, leaving its position alone.
-  TItemWriter(RunState& run, const TFileStream& archive, const std::string& archivePath);
+  // The copies read archive at their own offsets, leaving its position alone;
+  // names gives the items' stems.
+  TItemWriter(RunState& run, const TFileStream& archive, const std::string& archivePath, TItemNames& names);
 
   // Queues the copy of length bytes from offset in the archive to
-  // folder/stem + extension below the output directory.
+  // folder/stem + extension below the output directory (or, when the item
+  // has no name left, the Results line that says so).
   void Write(std::uint32_t index, const char* kindWord, const char* folder, const char* extension, std::uint64_t offset,
              std::uint32_t length);
   // Queues a conversion of the entry: work runs on a pipeline thread with
@@ -37,10 +41,14 @@ class TItemWriter {
   void Convert(std::uint32_t index, const std::string& detail, ConvertWork work);
   // The folder below the output directory, created on first use.
   std::string Folder(const char* folder);
-  // The folder's path + "/" + the item stem of the entry.
-  std::string ItemPath(const char* folder, std::uint32_t index);
+  // The folder's path + "/" + the item stem of the entry, whose file has the
+  // extension or, for frames, is a family of frame bitmaps; nothing when the
+  // item has no name left (its Results line is queued then).
+  std::optional<std::string> ItemPath(const char* folder, std::uint32_t index, const char* extension, bool frames);
   // Queues the Results line of an entry passed over for the given reason.
   void Skip(std::uint32_t index, const std::string& reason);
+  // Queues a Results line.
+  void Note(const std::string& line);
   // Completes and reports everything queued.
   void Finish() { pipeline_.Drain(); }
 
@@ -52,6 +60,7 @@ class TItemWriter {
   RunState& run_;
   const TFileStream& archive_;
   const std::string archivePath_;
+  TItemNames& names_;
   std::set<std::string> folders_;  // folders known to exist
   // Files complete on disk but not reported yet. When a failure ends the
   // run, the items after it may be complete already: they are removed, so

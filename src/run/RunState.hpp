@@ -40,6 +40,8 @@ struct RunState {
   std::uint8_t ReplayFormat = fcNoFormat;
   // Archive resource kinds that extraction writes.
   KindSet ExtractKinds = kAllKinds;
+  // The KEY index that names the items of archive extraction; empty: none.
+  std::string KeyPath;
   // Set by Stop (or Ctrl-C); honoured between entries and in item loops.
   std::atomic<bool> StopMark{false};
   // What outside libraries call to show their progress, and its context: the
