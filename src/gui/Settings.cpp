@@ -10,6 +10,7 @@ constexpr const char* kInputFolder = "input/folder";
 constexpr const char* kInputFilter = "input/filter";
 constexpr const char* kOutputFolder = "output/folder";
 constexpr const char* kKinds = "extraction/kinds";
+constexpr const char* kIndex = "extraction/index";
 
 }  // namespace
 
@@ -37,5 +38,9 @@ bool TSettings::HasKinds() const { return settings_.contains(kKinds); }
 QStringList TSettings::Kinds() const { return settings_.value(kKinds).toStringList(); }
 
 void TSettings::RememberKinds(const QStringList& names) { settings_.setValue(kKinds, names); }
+
+QString TSettings::Index() const { return settings_.value(kIndex).toString(); }
+
+void TSettings::RememberIndex(const QString& path) { settings_.setValue(kIndex, path); }
 
 }  // namespace trovex

@@ -25,6 +25,10 @@ class TSettings {
   QStringList Kinds() const;
   void RememberKinds(const QStringList& names);
 
+  // The KEY index that names archive items; empty when none is chosen.
+  QString Index() const;
+  void RememberIndex(const QString& path);
+
  private:
   QSettings settings_;
 };
