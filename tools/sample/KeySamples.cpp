@@ -13,6 +13,25 @@ using build::KeyResource;
 
 constexpr std::uint16_t kBitmap = 1, kMovie = 2, kSound = 4, kBam = 1000, kMos = 1004;
 
+// Names in Mixed.bif that a file name cannot hold as they are, and one that
+// meets an earlier name when letter case is ignored.
+std::string MixedName(std::uint32_t i, const std::string& usual) {
+  switch (i) {
+    case 24:
+      return "\xC9T\xC9";
+    case 25:
+      return "MUS|C25";
+    case 26:
+      return "PORT.";
+    case 27:
+      return "CON";
+    case 18:
+      return "amb12";
+    default:
+      return usual;
+  }
+}
+
 // The resources of the sample archives, as trovex-sample writes them: every
 // entry named but the last sound of Sounds.bif, which keeps its numbered name.
 std::vector<KeyResource> SampleResources() {
@@ -24,16 +43,16 @@ std::vector<KeyResource> SampleResources() {
     const std::uint32_t at = KeyLocator(1, i);
     switch (i % 6) {
       case 0:
-        resources.push_back({Format("AMB%02u", i), kSound, at});
+        resources.push_back({MixedName(i, Format("AMB%02u", i)), kSound, at});
         break;
       case 1:
-        resources.push_back({Format("MUSIC%02u", i), kSound, at});
+        resources.push_back({MixedName(i, Format("MUSIC%02u", i)), kSound, at});
         break;
       case 2:
-        resources.push_back({Format("PORT%02u", i), kBitmap, at});
+        resources.push_back({MixedName(i, Format("PORT%02u", i)), kBitmap, at});
         break;
       case 3:
-        resources.push_back({Format("INTRO%02u", i), kMovie, at});
+        resources.push_back({MixedName(i, Format("INTRO%02u", i)), kMovie, at});
         break;
       default:
         resources.push_back({Format("SCRIPT%02u", i), otherTypes[i % 5], at});
