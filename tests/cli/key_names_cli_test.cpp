@@ -1,14 +1,11 @@
 // Named extraction, --list and --find through trovex-cli as a process.
 #include <gtest/gtest.h>
 
-#include <map>
-
-#include "archive/BiffFormat.hpp"
 #include "builders/BiffBuilder.hpp"
 #include "builders/KeyBuilder.hpp"
 #include "cli/CommandLine.hpp"
-#include "framework/MemoryStream.hpp"
 #include "framework/Paths.hpp"
+#include "support/ArchiveEntries.hpp"
 #include "support/Process.hpp"
 #include "support/TempDir.hpp"
 
@@ -16,6 +13,7 @@ namespace trovex {
 namespace {
 
 using build::KeyLocator;
+using test::EntryData;
 using test::RunCli;
 
 TEST(CommandLine, KeyListAndFindGoWithTheirTypes) {
@@ -43,15 +41,6 @@ TEST(CommandLine, KeyListAndFindGoWithTheirTypes) {
        }) {
     EXPECT_FALSE(ParseCommandLine(wrong).options) << wrong[1] << " " << wrong[2];
   }
-}
-
-std::vector<std::string> EntryData(const std::string& bytes) {
-  TMemoryStream stream(std::vector<unsigned char>(bytes.begin(), bytes.end()));
-  std::vector<std::string> data;
-  for (const auto& entry : ReadBiffFileTable(stream, ReadCheckedBiffHeader(stream, "archive"))) {
-    data.push_back(bytes.substr(entry.dataOffset, entry.dataSize));
-  }
-  return data;
 }
 
 // The sample game's archives named by its chitin.key: the names are written,
