@@ -1,12 +1,15 @@
 // A KEY index and a listing. The input is the index's length (two bytes),
 // the index, then a listing. The listing made from the index applies back
 // without changing a byte when its names tell apart; the fuzzed listing
-// changes nothing but flags.
+// changes nothing but flags. The resource table reads whole or is refused,
+// every archive of the index is found by its own name, and every resource
+// name becomes a file name that both systems hold.
 #include <algorithm>
 #include <set>
 
 #include "FuzzCheck.hpp"
 #include "archive/KeyListing.hpp"
+#include "archive/KeyResources.hpp"
 #include "framework/Errors.hpp"
 
 using namespace trovex;
@@ -62,6 +65,28 @@ void CheckFuzzedListing(KeyIndex key, std::string_view text) {
   }
 }
 
+void CheckResources(const KeyIndex& key) {
+  std::vector<KeyResourceEntry> resources;
+  try {
+    resources = ReadKeyResources(key, "fuzz.key");
+  } catch (const EFormatError&) {
+    return;
+  }
+  fuzz::Require(resources.size() == key.header.resourceCount, "every resource of the table is read");
+  for (std::size_t i = 0; i < key.entries.size() && i < 16; ++i) {
+    const std::string name(ArchiveName(key, i));
+    if (name.empty() || name.back() == '\\' || name.back() == '/') continue;
+    fuzz::Require(FindKeyArchive(key, name).outcome != KeyArchiveMatch::Outcome::Missing, "an archive finds itself");
+  }
+  const TArchiveNames names(resources, 0);
+  for (const auto& resource : resources) {
+    const std::string escaped = EscapedResourceName(ResourceName(resource));
+    fuzz::Require(escaped.find_first_of("\\/:*?\"<>|") == std::string::npos, "no character a file name refuses");
+    fuzz::Require(escaped.empty() || (escaped.back() != '.' && escaped.back() != ' '), "no trailing dot or blank");
+    names.FileName(resource.locator, resource.type);
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -74,6 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const EFormatError&) {
     return 0;
   }
+  CheckResources(key);
   CheckOwnListing(key);
   CheckFuzzedListing(std::move(key), fuzz::TextOf(data + 2 + keyLength, size - 2 - keyLength));
   return 0;

@@ -20,6 +20,11 @@ _trovex_cli() {
     --output)
       COMPREPLY=($(compgen -d -- "$cur"))
       return ;;
+    --key)
+      COMPREPLY=($(compgen -f -X '!*.[kK][eE][yY]' -- "$cur") $(compgen -d -- "$cur"))
+      return ;;
+    --find)
+      return ;;
     --kinds)
       # A comma-separated list: complete the word after the last comma.
       local done=${cur%"${cur##*,}"}
@@ -28,7 +33,7 @@ _trovex_cli() {
   esac
 
   if [[ $cur == -* ]]; then
-    COMPREPLY=($(compgen -W "--type --output --kinds --verbose --help --version --" -- "$cur"))
+    COMPREPLY=($(compgen -W "--type --output --kinds --key --list --find --verbose --help --version --" -- "$cur"))
     return
   fi
   COMPREPLY=($(compgen -f -- "$cur"))

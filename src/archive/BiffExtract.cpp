@@ -6,6 +6,7 @@
 #include "archive/BiffExtractItems.hpp"
 #include "archive/BiffFormat.hpp"
 #include "archive/BiffImageItems.hpp"
+#include "archive/BiffItemNames.hpp"
 #include "framework/BitmapFile.hpp"
 #include "framework/FileStream.hpp"
 #include "framework/Paths.hpp"
@@ -21,13 +22,17 @@ namespace {
 struct EntryPlan {
   std::uint32_t index = 0;
   const KindTreatment* kind = nullptr;
-  // Its file is folder/stem + extension (for a BAM, the frame bitmaps of the
-  // stem); a copy takes length bytes from offset.
+  // Its file is stem + extension in folder (for a BAM, the frame bitmaps of
+  // the stem); a copy takes length bytes from offset.
   const char* folder = nullptr;
   const char* extension = nullptr;
   std::uint64_t offset = 0;
   std::uint32_t length = 0;
   std::string skip;  // why the entry is passed over, when it is
+  // The stem's path below the output directory; empty when the entry has
+  // no name left, which note then says.
+  std::string stem;
+  std::string note;  // a Results line about its name, or empty
 };
 
 // One entry of a plain archive on its way out.
@@ -57,7 +62,7 @@ void PlanSound(TFileStream& archive, const BiffFileEntry& entry, EntryPlan& plan
 
 EntryPlan PlanEntry(TFileStream& archive, std::uint64_t archiveSize, std::uint32_t index, const BiffFileEntry& entry,
                     const KindTreatment& kind) {
-  EntryPlan plan{index, &kind, kind.folder, kind.extension, entry.dataOffset, entry.dataSize, {}};
+  EntryPlan plan{index, &kind, kind.folder, kind.extension, entry.dataOffset, entry.dataSize, {}, {}, {}};
   if (!EntryDataInside(entry, archiveSize)) {
     plan.skip = "data beyond end of archive.";
   } else if (kind.treatment == Treatment::Sound) {
@@ -66,27 +71,34 @@ EntryPlan PlanEntry(TFileStream& archive, std::uint64_t archiveSize, std::uint32
   return plan;
 }
 
-// The names that the entry's files take.
-void AddOutputNames(const TItemWriter& items, const EntryPlan& plan, OutputPlan& names) {
+bool WritesFrames(const EntryPlan& plan) { return plan.kind->treatment == Treatment::CompressedBam; }
+
+// The entry's name, from the archive's item names, and the names that its
+// files take.
+void NameEntry(const RunState& run, TItemNames& itemNames, EntryPlan& plan, OutputPlan& names) {
   if (!plan.skip.empty()) return;
-  const std::string stem = items.ItemName(plan.folder, plan.index);
-  if (plan.kind->treatment == Treatment::CompressedBam) {
-    names.series.push_back(FrameBitmapSeries(stem));
+  const TItemNames::Choice choice = itemNames.Stem(plan.index, plan.folder, plan.extension, WritesFrames(plan));
+  plan.note = choice.note;
+  if (!choice.stem) return;
+  plan.stem = JoinPath(run.OutputPath(plan.folder), *choice.stem);
+  if (WritesFrames(plan)) {
+    names.series.push_back(FrameBitmapSeries(plan.stem));
   } else {
-    names.files.push_back(stem + plan.extension);
+    names.files.push_back(plan.stem + plan.extension);
   }
 }
 
 void ExtractCopy(const EntryJob& job) {
-  job.items.Write(job.index, job.kind.kindWord, job.plan.folder, job.plan.extension, job.plan.offset, job.plan.length);
+  job.items.Write(job.index, job.kind.kindWord, job.plan.folder, job.plan.stem + job.plan.extension, job.plan.offset,
+                  job.plan.length);
 }
 
 // A BAM, plain or compressed, becomes one bitmap per frame, logged behind
 // its IMAGE line.
 void ExtractBam(const EntryJob& job) {
-  const std::string stem = job.items.ItemPath(job.kind.folder, job.index);
+  job.items.Folder(job.plan.folder);
   job.items.Convert(job.index, "Extracting frames...",
-                    [&archive = job.archive, entry = job.entry, index = job.index, stem](
+                    [&archive = job.archive, entry = job.entry, index = job.index, stem = job.plan.stem](
                         TBufferDecompressor& inflater, const TItemWriter::FileSaved& saved) {
                       const ImageItem item =
                           OpenImageItem(ReadEntryBytes(archive, entry.dataOffset, entry.dataSize), kBamItem, inflater);
@@ -99,7 +111,8 @@ void ExtractBam(const EntryJob& job) {
 
 // A MOS, plain or compressed, becomes one 24-bit bitmap.
 void ExtractMos(const EntryJob& job) {
-  const std::string path = job.items.ItemPath(job.kind.folder, job.index) + job.kind.extension;
+  job.items.Folder(job.plan.folder);
+  const std::string path = job.plan.stem + job.plan.extension;
   job.items.Convert(job.index, "",
                     [&archive = job.archive, entry = job.entry, index = job.index, path](
                         TBufferDecompressor& inflater, const TItemWriter::FileSaved& saved) {
@@ -145,25 +158,43 @@ std::vector<EntryPlan> PlanEntries(const RunState& run, TFileStream& archive,
   return plans;
 }
 
+// The items' names: from the run's index when it has one and it holds the
+// archive, numbered otherwise.
+TItemNames ItemNamesOf(RunState& run, const std::string& path, const std::vector<BiffFileEntry>& entries) {
+  if (run.KeyPath.empty()) return TItemNames(path);
+  const KeyNamesOfArchive key = ReadKeyNamesOfArchive(run.KeyPath, path);
+  if (!key.names) {
+    run.Result(key.note);
+    return TItemNames(path);
+  }
+  return TItemNames(path, *key.names, entries);
+}
+
+void ExtractPlanned(TFileStream& archive, TItemWriter& items, const BiffFileEntry& entry, const EntryPlan& plan) {
+  if (!plan.note.empty()) items.Note(plan.index, plan.note);
+  if (!plan.skip.empty()) {
+    items.Skip(plan.index, plan.skip);
+  } else if (!plan.stem.empty()) {
+    WriterOf(plan.kind->treatment)->write({archive, items, plan.index, entry, *plan.kind, plan});
+  }
+}
+
 // Every entry of an enabled kind is written, once the names of all of them
-// are claimed for the archive; a stop keeps the items already under way,
-// each with its lines, and queues no more.
+// are chosen and claimed for the archive; a stop keeps the items already
+// under way, each with its lines, and queues no more.
 void ExtractPlainBiff(RunState& run, TFileStream& archive, const std::string& path) {
   const BiffHeader header = ReadCheckedBiffHeader(archive, path);
   const std::vector<BiffFileEntry> entries = ReadBiffFileTable(archive, header);
-  const std::vector<EntryPlan> plans = PlanEntries(run, archive, entries);
-  TItemWriter items(run, archive, path);
+  std::vector<EntryPlan> plans = PlanEntries(run, archive, entries);
+  TItemNames itemNames = ItemNamesOf(run, path, entries);
   OutputPlan names;
-  for (const EntryPlan& plan : plans) AddOutputNames(items, plan, names);
+  for (EntryPlan& plan : plans) NameEntry(run, itemNames, plan, names);
   if (!run.ClaimOutputs(path, names)) return;
+  TItemWriter items(run, archive, path);
   auto plan = plans.begin();
   for (std::uint32_t index = 0; index < entries.size() && !run.StopRequested(); ++index) {
     if (plan != plans.end() && plan->index == index) {
-      if (!plan->skip.empty()) {
-        items.Skip(index, plan->skip);
-      } else {
-        WriterOf(plan->kind->treatment)->write({archive, items, index, entries[index], *plan->kind, *plan});
-      }
+      ExtractPlanned(archive, items, entries[index], *plan);
       ++plan;
     }
     run.SetProgress(static_cast<int>(std::uint64_t{index} * 100 / entries.size()));

@@ -20,6 +20,10 @@ std::string TItemWriter::SkippedLine(std::uint32_t index, const std::string& rea
   return EntryPlace(archivePath_, index) + ": " + ItemLabel(index) + " skipped: " + reason;
 }
 
+void TItemWriter::Note(std::uint32_t index, const std::string& line) {
+  pipeline_.Submit({[](unsigned) {}, [this, line = EntryPlace(archivePath_, index) + ": " + line] { run_.Result(line); }});
+}
+
 TItemWriter::TItemWriter(RunState& run, const TFileStream& archive, const std::string& archivePath)
     : run_(run),
       archive_(archive),
@@ -35,18 +39,9 @@ std::string TItemWriter::Folder(const char* folder) {
   return folderPath;
 }
 
-std::string TItemWriter::ItemPath(const char* folder, std::uint32_t index) {
-  Folder(folder);
-  return ItemName(folder, index);
-}
-
-std::string TItemWriter::ItemName(const char* folder, std::uint32_t index) const {
-  return JoinPath(run_.OutputPath(folder), ItemStem(archivePath_, index));
-}
-
-void TItemWriter::Write(std::uint32_t index, const char* kindWord, const char* folder, const char* extension,
+void TItemWriter::Write(std::uint32_t index, const char* kindWord, const char* folder, const std::string& target,
                         std::uint64_t offset, std::uint32_t length) {
-  std::string target = JoinPath(Folder(folder), ItemStem(archivePath_, index) + extension);
+  Folder(folder);
   auto copy = [this, target, offset, length](unsigned) {
     TSafeOutput output(target);
     output.CopyFromAt(archive_, static_cast<std::int64_t>(offset), length);

@@ -22,10 +22,10 @@ class TItemWriter {
   // The copies read archive at their own offsets, leaving its position alone.
   TItemWriter(RunState& run, const TFileStream& archive, const std::string& archivePath);
 
-  // Queues the copy of length bytes from offset in the archive to
-  // folder/stem + extension below the output directory.
-  void Write(std::uint32_t index, const char* kindWord, const char* folder, const char* extension, std::uint64_t offset,
-             std::uint32_t length);
+  // Queues the copy of length bytes from offset in the archive to target,
+  // a file in folder below the output directory.
+  void Write(std::uint32_t index, const char* kindWord, const char* folder, const std::string& target,
+             std::uint64_t offset, std::uint32_t length);
   // Queues a conversion of the entry: work runs on a pipeline thread with
   // that thread's decompressor, writes the item's files, calling saved with
   // each one's path once it is complete, and returns its job-log lines; a
@@ -37,12 +37,10 @@ class TItemWriter {
   void Convert(std::uint32_t index, const std::string& detail, ConvertWork work);
   // The folder below the output directory, created on first use.
   std::string Folder(const char* folder);
-  // The folder's path + "/" + the item stem of the entry.
-  std::string ItemPath(const char* folder, std::uint32_t index);
-  // The same path, without creating the folder.
-  std::string ItemName(const char* folder, std::uint32_t index) const;
   // Queues the Results line of an entry passed over for the given reason.
   void Skip(std::uint32_t index, const std::string& reason);
+  // Queues a Results line about the entry, after the archive and the entry.
+  void Note(std::uint32_t index, const std::string& line);
   // Completes and reports everything queued.
   void Finish() { pipeline_.Drain(); }
 

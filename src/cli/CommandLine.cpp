@@ -33,6 +33,23 @@ std::optional<CliAction> ActionOf(const std::vector<std::string>& args) {
   return std::nullopt;
 }
 
+// What --list, --find and --key ask of the other options; empty when the
+// options go together.
+std::string QueryProblem(const CliOptions& options, bool outputGiven) {
+  const bool biff = options.filterIndex == FilterIndexOfCliName("biff");
+  if (!options.keyPath.empty() && !biff) return "--key goes with --type biff";
+  if (options.action == CliAction::List) {
+    if (!biff) return "--list goes with --type biff";
+    if (outputGiven) return "--list writes no files; it takes no --output";
+  }
+  if (options.action == CliAction::Find) {
+    if (options.filterIndex != FilterIndexOfCliName("key")) return "--find goes with --type key";
+    if (outputGiven) return "--find writes no files; it takes no --output";
+    if (options.files.size() > 1) return "--find searches one index";
+  }
+  return "";
+}
+
 }  // namespace
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -51,6 +68,9 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CLI::Option* outputOption = app.add_option("--output", options.output)->multi_option_policy(last);
   CLI::Option* kindsOption = app.add_option("--kinds", kinds)->multi_option_policy(last);
   app.add_flag("--verbose", options.verbose);
+  app.add_option("--key", options.keyPath)->multi_option_policy(last);
+  CLI::Option* listOption = app.add_flag("--list");
+  CLI::Option* findOption = app.add_option("--find", options.findName)->multi_option_policy(last);
   app.add_option("FILE", options.files);
   // CLI11 takes the arguments last first.
   std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -62,7 +82,14 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   if (typeOption->count() == 0) return {std::nullopt, "--type is required"};
   options.filterIndex = FilterIndexOfCliName(type);
   if (options.filterIndex == 0) return {std::nullopt, "unknown type '" + type + "' (types: " + TypeWords() + ")"};
-  if (outputOption->count() == 0 || options.output.empty()) return {std::nullopt, "--output is required"};
+  if (listOption->count() != 0 && findOption->count() != 0) return {std::nullopt, "--list and --find exclude each other"};
+  if (listOption->count() != 0) options.action = CliAction::List;
+  if (findOption->count() != 0) options.action = CliAction::Find;
+  if (const std::string problem = QueryProblem(options, outputOption->count() != 0); !problem.empty()) {
+    return {std::nullopt, problem};
+  }
+  const bool writes = options.action == CliAction::Run;
+  if (writes && (outputOption->count() == 0 || options.output.empty())) return {std::nullopt, "--output is required"};
   if (kindsOption->count() != 0) {
     const auto parsed = ParseKinds(kinds);
     if (!parsed) return {std::nullopt, "unknown kind in '" + kinds + "' (kinds: wav, bmp, mve, image, mos)"};
@@ -81,7 +108,12 @@ std::string CliHelpText() {
          "  --output DIR   output directory, created when missing\n"
          "  --kinds LIST   archive kinds to extract, comma-separated:\n"
          "                 wav, bmp, mve, image, mos (default: all)\n"
-         "  --verbose      say on standard error what each input wrote, and where\n\n"
+         "  --verbose      say on standard error what each input wrote, and where\n"
+         "  --key PATH     name archive items by the resource names of this KEY index\n"
+         "  --list         list each archive's entries, tab-separated: entry, name,\n"
+         "                 type, kind, stored size, stored form, data offset\n"
+         "  --find NAME    list the resources of that name in the KEY index FILE:\n"
+         "                 name, type, archive, entry\n\n"
          "Exit status: 0 success, 1 error, 2 usage, 3 a message was shown,\n"
          "130 stopped by Ctrl-C.\n";
 }
@@ -100,6 +132,7 @@ int RunCommandLine(const CliOptions& options, std::FILE* out, std::FILE* err) {
   platform::OnInterrupt(TTerminalWindow::RequestInterrupt);
   form.FormCreate();
   form.Run().ExtractKinds = options.kinds;
+  if (!options.keyPath.empty()) form.Run().KeyPath = AbsolutePath(options.keyPath);
   try {
     form.BAddLogClick();
     form.BProcessClick();

@@ -10,9 +10,12 @@
 
 namespace trovex {
 
-inline constexpr const char* kCliUsage = "usage: trovex-cli --type TYPE --output DIR [--kinds LIST] [--verbose] FILE...";
+inline constexpr const char* kCliUsage =
+    "usage: trovex-cli --type TYPE --output DIR [--kinds LIST] [--key PATH] [--verbose] FILE...\n"
+    "       trovex-cli --type biff --list [--key PATH] FILE...\n"
+    "       trovex-cli --type key --find NAME FILE";
 
-enum class CliAction { Run, Help, Version };
+enum class CliAction { Run, Help, Version, List, Find };
 
 struct CliOptions {
   CliAction action = CliAction::Run;
@@ -21,6 +24,10 @@ struct CliOptions {
   KindSet kinds = kAllKinds;
   bool verbose = false;  // what each input wrote, on standard error
   std::vector<std::string> files;
+  // The KEY index that names archive items (--key); empty: none.
+  std::string keyPath;
+  // The resource name that --find looks for.
+  std::string findName;
 };
 
 // Exit statuses.
@@ -44,5 +51,10 @@ int RunCommandLine(const CliOptions& options, std::FILE* out, std::FILE* err);
 
 // The text of --help.
 std::string CliHelpText();
+
+// --list: the entries of each archive on out, problems on err.
+int RunListing(const CliOptions& options, std::FILE* out, std::FILE* err);
+// --find: the resources of that name in the index on out.
+int RunFind(const CliOptions& options, std::FILE* out, std::FILE* err);
 
 }  // namespace trovex

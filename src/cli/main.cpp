@@ -23,6 +23,10 @@ int main(int argc, char** argv) {
     case trovex::CliAction::Version:
       std::printf("trovex-cli %s\n", TROVEX_VERSION);
       return trovex::csSuccess;
+    case trovex::CliAction::List:
+      return trovex::RunListing(*parsed.options, stdout, stderr);
+    case trovex::CliAction::Find:
+      return trovex::RunFind(*parsed.options, stdout, stderr);
     case trovex::CliAction::Run:
       break;
   }

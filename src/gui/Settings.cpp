@@ -11,6 +11,7 @@ constexpr const char* kInputFilter = "input/filter";
 constexpr const char* kOutputFolder = "output/folder";
 constexpr const char* kKinds = "extraction/kinds";
 constexpr const char* kWindowPlace = "window/geometry";
+constexpr const char* kIndex = "extraction/index";
 
 }  // namespace
 
@@ -42,5 +43,9 @@ void TSettings::RememberKinds(const QStringList& names) { settings_.setValue(kKi
 QByteArray TSettings::WindowPlace() const { return settings_.value(kWindowPlace).toByteArray(); }
 
 void TSettings::RememberWindowPlace(const QByteArray& place) { settings_.setValue(kWindowPlace, place); }
+
+QString TSettings::Index() const { return settings_.value(kIndex).toString(); }
+
+void TSettings::RememberIndex(const QString& path) { settings_.setValue(kIndex, path); }
 
 }  // namespace trovex

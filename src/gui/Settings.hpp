@@ -30,6 +30,10 @@ class TSettings {
   QByteArray WindowPlace() const;
   void RememberWindowPlace(const QByteArray& place);
 
+  // The KEY index that names archive items; empty when none is chosen.
+  QString Index() const;
+  void RememberIndex(const QString& path);
+
  private:
   QSettings settings_;
 };

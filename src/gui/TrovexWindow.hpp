@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "app/MainForm.hpp"
+#include "gui/IndexChoice.hpp"
 #include "gui/QtWindowPort.hpp"
 #include "gui/WindowControls.hpp"
 
@@ -24,6 +25,7 @@ class TTrovexWindow : public QWidget {
   TMainForm& Form() { return form_; }
   TQtWindowPort& Port() { return port_; }
   const TWindowControls& Controls() const { return controls_; }
+  TIndexChoice& IndexChoice() { return indexChoice_; }
 
   void CentreOnScreen();
   // Puts the window where and as large as it was when last closed, or
@@ -54,6 +56,7 @@ class TTrovexWindow : public QWidget {
   TWindowControls controls_;
   TQtWindowPort port_;
   TMainForm form_;
+  TIndexChoice indexChoice_{controls_.Kinds->menu(), form_, this};
   bool closePending_ = false;
 };
 

@@ -58,6 +58,8 @@ struct RunState {
   TOutputClaims OutputClaims;
   // Set when ClaimOutputs refuses an input; the driver clears it before each.
   bool InputRefused = false;
+  // The KEY index that names the items of archive extraction; empty: none.
+  std::string KeyPath;
   // Set by Stop (or Ctrl-C); honoured between entries and in item loops.
   std::atomic<bool> StopMark{false};
   // What outside libraries call to show their progress, and its context: the

@@ -13,6 +13,7 @@
 #include "framework/MemoryStream.hpp"
 #include "framework/Paths.hpp"
 #include "framework/StringList.hpp"
+#include "support/ArchiveEntries.hpp"
 #include "support/Process.hpp"
 #include "support/TempDir.hpp"
 
@@ -20,6 +21,7 @@ namespace trovex {
 namespace {
 
 using build::BiffItem;
+using test::EntryData;
 using test::RunCli;
 
 constexpr std::uint16_t kScript = 0x3EF;  // a type that extraction passes over
@@ -31,15 +33,6 @@ std::vector<BiffItem> MixedItems() {
       {rtMovie, build::MakeMovie(1500, 4), 14},   {rtSound, build::MakeWavc(1200, 5), 15},
       {rtSound, build::MakeRiffWave(400, 6), 16}, {rtBitmap, build::MakeBitmap(4, 4, 7), 17},
   };
-}
-
-std::vector<std::string> EntryData(const std::string& bytes) {
-  TMemoryStream stream(std::vector<unsigned char>(bytes.begin(), bytes.end()));
-  std::vector<std::string> data;
-  for (const auto& entry : ReadBiffFileTable(stream, ReadCheckedBiffHeader(stream, "archive"))) {
-    data.push_back(bytes.substr(entry.dataOffset, entry.dataSize));
-  }
-  return data;
 }
 
 // Entry index -> extracted file, from the target lines of a job log.

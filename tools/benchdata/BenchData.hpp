@@ -19,6 +19,9 @@ int MakeBiffImages(const std::vector<std::string>& args);
 int MakeTalk(const std::vector<std::string>& args);
 // talk-line OUT MIB: a string table whose middle string is one MIB MiB line.
 int MakeTalkLine(const std::vector<std::string>& args);
+// key OUT ARCHIVE ENTRIES RESOURCES: a KEY index of sixteen archives and
+// RESOURCES resources, which names the ENTRIES sound entries of ARCHIVE.
+int MakeKey(const std::vector<std::string>& args);
 // mve OUT TOTAL_MIB: a movie with a 16-bit stereo compressed sound track.
 int MakeMovie(const std::vector<std::string>& args);
 

@@ -21,6 +21,7 @@ constexpr Maker kMakers[] = {
     {"talk-line", trovex::benchdata::MakeTalkLine},
     {"mve", trovex::benchdata::MakeMovie},
     {"biff-images", trovex::benchdata::MakeBiffImages},
+    {"key", trovex::benchdata::MakeKey},
 };
 
 }  // namespace
@@ -38,6 +39,6 @@ int main(int argc, char** argv) {
       }
     }
   }
-  std::fprintf(stderr, "usage: trovex-benchdata biff-sounds|biff-real|talk|talk-line|mve|biff-images OUT ARGS...\n");
+  std::fprintf(stderr, "usage: trovex-benchdata biff-sounds|biff-real|talk|talk-line|mve|biff-images|key OUT ARGS...\n");
   return 2;
 }

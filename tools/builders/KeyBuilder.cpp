@@ -34,4 +34,15 @@ std::string MakeKey(const std::vector<KeyArchive>& archives, const std::vector<K
   return out;
 }
 
+std::vector<std::string> AwkwardResourceNames() {
+  std::vector<std::string> names = {"A\\B", "A/B", "A:B", "A*B", "A?B", "A\"B", "A<B", "A>B", "A|B", "A%B", "A%42",
+                                    std::string("A\tB"), "A\x7F", "\xC9T\xC9", "\x80\xFF", "DOT.", "DOTS..", "BLANK ",
+                                    ". .", "A.B", "CON", "con", "Prn", "AUX", "NUL", "NUL.X", "CON ", "CONX", "COM0",
+                                    "LPT", "COM10", "A B"};
+  for (const char* device : {"COM", "LPT"}) {
+    for (char digit = '1'; digit <= '9'; ++digit) names.push_back(std::string(device) + digit);
+  }
+  return names;
+}
+
 }  // namespace trovex::build

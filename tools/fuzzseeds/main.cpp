@@ -91,6 +91,16 @@ std::vector<std::string> KeyInputs() {
   std::string empty;
   PutU16(empty, 0);
   inputs.push_back(empty + MakeKey({}));
+  // Resource names that need every escape, in archives of one name.
+  std::vector<KeyResource> awkward;
+  for (const std::string& name : AwkwardResourceNames()) {
+    const auto at = static_cast<std::uint32_t>(awkward.size());
+    awkward.push_back({name, 4, KeyLocator(at % 3, at)});
+  }
+  const std::string named = MakeKey({{"a\\S.bif"}, {"b\\s.BIF"}, {"S.bif"}}, awkward);
+  std::string input;
+  PutU16(input, static_cast<std::uint16_t>(named.size()));
+  inputs.push_back(input + named);
   return inputs;
 }
 

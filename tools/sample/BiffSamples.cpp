@@ -51,7 +51,8 @@ std::string MixedArchive() {
 }
 
 // Area.bif: laid out as the game's area archives are, with its tables at the
-// end, padding between entries, sounds and bitmaps, and 16 tile sets.
+// end, padding between entries, sounds and bitmaps, and 16 tile sets,
+// numbered from 1 in their locators as the game's are.
 std::string AreaArchive() {
   std::vector<build::BiffItem> items;
   for (std::uint32_t i = 0; i < 12; ++i) {
@@ -59,7 +60,7 @@ std::string AreaArchive() {
                                : build::BiffItem{kSound, build::MakeWavc(800 + 90 * i, i + 50), i});
   }
   std::vector<build::BiffTileSet> tiles;
-  for (std::uint32_t t = 0; t < 16; ++t) tiles.push_back({4 + t, 5120, build::MakeTileData(4 + t, 5120, t), 0x4000 + t});
+  for (std::uint32_t t = 0; t < 16; ++t) tiles.push_back({4 + t, 5120, build::MakeTileData(4 + t, 5120, t), (t + 1) << 14});
   return build::MakeBiff(items, tiles, {.tablesAtEnd = true, .maxPadding = 4});
 }
 

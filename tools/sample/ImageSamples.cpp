@@ -26,11 +26,11 @@ build::BamShape CreatureShape(unsigned char runValue, std::uint32_t seed) {
 // the 64-pixel tile, between entries of types extraction passes over.
 std::string ImagesArchive() {
   return build::MakeBiff({
-      {kBam, build::CompressItem("BAMCV1  ", build::MakeBam(CreatureShape(129, 1)))},
-      {kBam, build::MakeBam(CreatureShape(0, 2))},
-      {0x3ED, std::string(300, 'x')},
-      {kMos, build::CompressItem("MOSCV1  ", build::MakeMos(300, 200, 64, 3))},
-      {kMos, build::MakeMos(150, 100, 64, 4)},
+      {kBam, build::CompressItem("BAMCV1  ", build::MakeBam(CreatureShape(129, 1))), 0},
+      {kBam, build::MakeBam(CreatureShape(0, 2)), 1},
+      {0x3ED, std::string(300, 'x'), 2},
+      {kMos, build::CompressItem("MOSCV1  ", build::MakeMos(300, 200, 64, 3)), 3},
+      {kMos, build::MakeMos(150, 100, 64, 4), 4},
   });
 }
 
