@@ -101,6 +101,13 @@ void CloseLibrary(void* library);
 // The file name of a library called name ("libNAME.so", "NAME.dll").
 std::string LibraryFileName(const std::string& name);
 
+// Code pages (Windows numbers, 65001 for UTF-8): the character that each of
+// sequences stands for in page, when the sequence is exactly one whole
+// character there, else kNoCharacter. One system converter per call, strict:
+// no best-fit or substitute characters.
+inline constexpr char32_t kNoCharacter = 0xFFFFFFFF;
+std::vector<char32_t> CodePageCharacters(unsigned page, const std::vector<std::string>& sequences);
+
 // The program's arguments as 8-bit strings, argv[1] on.
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
