@@ -33,6 +33,28 @@ std::optional<CliAction> ActionOf(const std::vector<std::string>& args) {
   return std::nullopt;
 }
 
+// The string table options: text form, code page, language and earlier
+// translations. An empty text when they are sound, else the problem.
+struct TalkOptionTexts {
+  std::string form;
+  std::string codePage;
+};
+std::string ParseTalkOptions(const TalkOptionTexts& texts, TalkChoices& talk) {
+  if (!texts.form.empty()) {
+    if (texts.form != "po" && texts.form != "dump") return "unknown text form '" + texts.form + "' (forms: dump, po)";
+    talk.form = texts.form == "po" ? TextForm::Po : TextForm::Dump;
+  }
+  if (!texts.codePage.empty()) {
+    const auto page = CodePageOfName(texts.codePage);
+    if (!page) return "unknown code page '" + texts.codePage + "' (code pages: " + SupportedCodePageNames() + ")";
+    talk.codePage = *page;
+  }
+  if (!talk.translation.empty()) talk.translation = AbsolutePath(talk.translation);
+  if (!talk.translationSource.empty()) talk.translationSource = AbsolutePath(talk.translationSource);
+  if (!talk.translationSource.empty() && talk.translation.empty()) return "--translation-source needs --translation";
+  return "";
+}
+
 }  // namespace
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -50,6 +72,12 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CLI::Option* typeOption = app.add_option("--type", type)->multi_option_policy(last);
   CLI::Option* outputOption = app.add_option("--output", options.output)->multi_option_policy(last);
   CLI::Option* kindsOption = app.add_option("--kinds", kinds)->multi_option_policy(last);
+  TalkOptionTexts talkTexts;
+  app.add_option("--text", talkTexts.form)->multi_option_policy(last);
+  app.add_option("--code-page", talkTexts.codePage)->multi_option_policy(last);
+  app.add_option("--language", options.talk.language)->multi_option_policy(last);
+  app.add_option("--translation", options.talk.translation)->multi_option_policy(last);
+  app.add_option("--translation-source", options.talk.translationSource)->multi_option_policy(last);
   app.add_option("FILE", options.files);
   // CLI11 takes the arguments last first.
   std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -67,6 +95,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (!parsed) return {std::nullopt, "unknown kind in '" + kinds + "' (kinds: wav, bmp, mve, image, mos)"};
     options.kinds = *parsed;
   }
+  if (std::string problem = ParseTalkOptions(talkTexts, options.talk); !problem.empty()) return {std::nullopt, problem};
   if (options.files.empty()) return {std::nullopt, "no FILE given"};
   return {options, ""};
 }
@@ -79,7 +108,14 @@ std::string CliHelpText() {
          "  --type TYPE    one of: " + TypeWords() + "\n"
          "  --output DIR   output directory, created when missing\n"
          "  --kinds LIST   archive kinds to extract, comma-separated:\n"
-         "                 wav, bmp, mve, image, mos (default: all)\n\n"
+         "                 wav, bmp, mve, image, mos (default: all)\n"
+         "  --text FORM    string tables as: dump (default) or po\n"
+         "  --code-page PAGE  a PO file's string table code page: 1250 to 1258,\n"
+         "                 874, 932, 936, 949, 950 or UTF-8 (default: 1252)\n"
+         "  --language CODE   the PO file's language (default: none)\n"
+         "  --translation OLD.tlk  fills the PO file from an earlier translation,\n"
+         "                 marked fuzzy unless --translation-source names the\n"
+         "                 table it was made from and that string is unchanged\n\n"
          "Exit status: 0 success, 1 error, 2 usage, 3 a message was shown,\n"
          "130 stopped by Ctrl-C.\n";
 }
@@ -97,6 +133,7 @@ int RunCommandLine(const CliOptions& options, std::FILE* out, std::FILE* err) {
   platform::OnInterrupt(TTerminalWindow::RequestInterrupt);
   form.FormCreate();
   form.Run().ExtractKinds = options.kinds;
+  form.Run().Talk = options.talk;
   try {
     form.BAddLogClick();
     form.BProcessClick();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "run/Kinds.hpp"
+#include "run/TalkChoices.hpp"
 
 namespace trovex {
 
@@ -19,6 +20,7 @@ struct CliOptions {
   int filterIndex = 0;  // the open dialog's filter of --type
   std::string output;
   KindSet kinds = kAllKinds;
+  TalkChoices talk;
   std::vector<std::string> files;
 };
 

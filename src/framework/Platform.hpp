@@ -55,6 +55,9 @@ FileHandle CreateNew(const std::string& path, bool& nameTaken);
 // files (kNoFile elsewhere), and the name it gets once complete.
 FileHandle CreateUnnamed(const std::string& dir);
 bool NameUnnamed(FileHandle file, const std::string& path);
+// A path by which a library that opens files by name reads the open file;
+// empty where the system offers none.
+std::string PathOfOpenFile(FileHandle file);
 void CloseFile(FileHandle file);
 
 // The only two calls that move file bytes into and out of the program:

@@ -11,6 +11,7 @@
 #include "framework/StringList.hpp"
 #include "run/Formats.hpp"
 #include "run/Kinds.hpp"
+#include "run/TalkChoices.hpp"
 #include "run/WindowPort.hpp"
 
 namespace trovex {
@@ -40,6 +41,8 @@ struct RunState {
   std::uint8_t ReplayFormat = fcNoFormat;
   // Archive resource kinds that extraction writes.
   KindSet ExtractKinds = kAllKinds;
+  // What string table extraction writes.
+  TalkChoices Talk;
   // Set by Stop (or Ctrl-C); honoured between entries and in item loops.
   std::atomic<bool> StopMark{false};
   // What outside libraries call to show their progress, and its context: the
