@@ -17,7 +17,8 @@ namespace trovex {
 namespace {
 
 // Where an entry keeps the name of its sound resource: bytes 2 to 9,
-// NUL-padded.
+// NUL-padded. A byte that is no printable ASCII shows as "?", and so does a
+// backslash, which would join the comment to the next line of the PO file.
 constexpr std::size_t kSoundNameOffset = 2;
 constexpr std::size_t kSoundNameLength = 8;
 
@@ -40,7 +41,7 @@ std::string SoundNameOf(const TalkTable& table, std::uint32_t index) {
   const std::string_view bytes(table.prefix.data() + table.EntryPosition(index) + kSoundNameOffset, kSoundNameLength);
   std::string name(bytes.substr(0, bytes.find('\0')));
   for (char& c : name) {
-    if (c < '!' || c > '~') c = '?';
+    if (c < '!' || c > '~' || c == '\\') c = '?';
   }
   return name;
 }
