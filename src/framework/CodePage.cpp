@@ -161,31 +161,45 @@ void TCodePage::BuildTables() {
   std::sort(encodings_.begin(), encodings_.end());
 }
 
-void TCodePage::AppendUtf8(std::string& out, std::string_view bytes) const {
+template <class Emit>
+void TCodePage::Decode(std::string_view bytes, Emit emit) const {
   std::size_t i = 0;
   while (i < bytes.size()) {
+    const std::size_t start = i;
     const auto byte = static_cast<unsigned char>(bytes[i]);
+    char32_t c = kReplacementCharacter;
     if (number_ == kUtf8CodePage) {
-      const auto c = NextUtf8(bytes, i);
-      trovex::AppendUtf8(out, c.value_or(kReplacementCharacter));
-      if (!c) ++i;
-      continue;
+      const auto decoded = NextUtf8(bytes, i);
+      if (decoded) c = *decoded;
+      if (!decoded) ++i;
+    } else if (++i, byte < 0x80) {
+      c = byte;
+    } else if (singles_[byte] != kLeadByte) {
+      c = singles_[byte];
+    } else if (i < bytes.size()) {
+      const char32_t pair = pairs_[std::size_t{byte - 0x80u} << 8 | static_cast<unsigned char>(bytes[i])];
+      if (pair != kReplacementCharacter) c = pair, ++i;
     }
-    ++i;
-    if (byte < 0x80) {
-      out += static_cast<char>(byte);
-      continue;
-    }
-    char32_t c = singles_[byte];
-    if (c == kLeadByte) {
-      c = kReplacementCharacter;
-      if (i < bytes.size()) {
-        const char32_t pair = pairs_[std::size_t{byte - 0x80u} << 8 | static_cast<unsigned char>(bytes[i])];
-        if (pair != kReplacementCharacter) c = pair, ++i;
-      }
-    }
-    trovex::AppendUtf8(out, c);
+    emit(c, bytes.substr(start, i - start));
   }
+}
+
+void TCodePage::AppendUtf8(std::string& out, std::string_view bytes) const {
+  Decode(bytes, [&out](char32_t c, std::string_view source) {
+    if (c < 0x80) {
+      out += source[0];
+    } else {
+      trovex::AppendUtf8(out, c);
+    }
+  });
+}
+
+std::vector<std::string_view> TCodePage::UndefinedSequences(std::string_view bytes) const {
+  std::vector<std::string_view> sequences;
+  Decode(bytes, [&sequences](char32_t c, std::string_view source) {
+    if (c == kReplacementCharacter) sequences.push_back(source);
+  });
+  return sequences;
 }
 
 std::optional<TCodePage::Refusal> TCodePage::AppendEncoded(std::string& out, std::string_view utf8) const {

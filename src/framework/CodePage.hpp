@@ -46,6 +46,8 @@ class TCodePage {
   unsigned Number() const { return number_; }
   // Appends bytes of the page as UTF-8.
   void AppendUtf8(std::string& out, std::string_view bytes) const;
+  // The byte sequences of bytes that AppendUtf8 shows as U+FFFD, in order.
+  std::vector<std::string_view> UndefinedSequences(std::string_view bytes) const;
 
   // Where UTF-8 text could not be converted: the byte position of the
   // character, and the character (nothing when the text is not valid UTF-8).
@@ -60,6 +62,9 @@ class TCodePage {
  private:
   explicit TCodePage(unsigned number);
   void BuildTables();
+  // Calls emit(character, its bytes) for each character of bytes.
+  template <class Emit>
+  void Decode(std::string_view bytes, Emit emit) const;
 
   static constexpr char32_t kLeadByte = 0xFFFFFFFE;  // in singles_: a lead byte
   unsigned number_;

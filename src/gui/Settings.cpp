@@ -10,6 +10,8 @@ constexpr const char* kInputFolder = "input/folder";
 constexpr const char* kInputFilter = "input/filter";
 constexpr const char* kOutputFolder = "output/folder";
 constexpr const char* kKinds = "extraction/kinds";
+constexpr const char* kTextForm = "strings/form";
+constexpr const char* kCodePage = "strings/codePage";
 
 }  // namespace
 
@@ -37,5 +39,14 @@ bool TSettings::HasKinds() const { return settings_.contains(kKinds); }
 QStringList TSettings::Kinds() const { return settings_.value(kKinds).toStringList(); }
 
 void TSettings::RememberKinds(const QStringList& names) { settings_.setValue(kKinds, names); }
+
+QString TSettings::TextForm() const { return settings_.value(kTextForm, "dump").toString(); }
+
+QString TSettings::CodePage() const { return settings_.value(kCodePage, "1252").toString(); }
+
+void TSettings::RememberTalkChoices(const QString& form, const QString& codePage) {
+  settings_.setValue(kTextForm, form);
+  settings_.setValue(kCodePage, codePage);
+}
 
 }  // namespace trovex

@@ -25,6 +25,11 @@ class TSettings {
   QStringList Kinds() const;
   void RememberKinds(const QStringList& names);
 
+  // The string tables' text form ("dump" or "po") and code page ("1252").
+  QString TextForm() const;
+  QString CodePage() const;
+  void RememberTalkChoices(const QString& form, const QString& codePage);
+
  private:
   QSettings settings_;
 };

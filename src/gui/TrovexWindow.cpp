@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "gui/Settings.hpp"
+#include "gui/TalkChoiceBar.hpp"
 #include "gui/ToolbarIcons.hpp"
 #include "run/Kinds.hpp"
 
@@ -36,8 +37,12 @@ TTrovexWindow::TTrovexWindow() : controls_(BuildControls(this)), port_(this, con
   RestoreKinds();
   WireCommands();
   ApplyKinds();
+  talkChoices_ = controls_.ToolBar1->addWidget(new TTalkChoiceBar(controls_.ToolBar1, form_.Run().Talk));
   form_.FormCreate();
+  ShowTalkChoices();
 }
+
+void TTrovexWindow::ShowTalkChoices() { talkChoices_->setVisible(form_.FormatCode() == fcTalk); }
 
 TTrovexWindow::~TTrovexWindow() { form_.FormDestroy(); }
 
@@ -116,6 +121,7 @@ void TTrovexWindow::Guarded(const std::function<void()>& action) {
   } catch (const std::exception& error) {
     port_.ShowError(error.what());
   }
+  ShowTalkChoices();
   if (closePending_ && !form_.Running()) close();
 }
 

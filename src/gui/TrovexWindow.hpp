@@ -46,10 +46,13 @@ class TTrovexWindow : public QWidget {
   // Hands the chosen kinds to the run; returns their names.
   QStringList ApplyKinds();
   void Guarded(const std::function<void()>& action);
+  // Shows the string table choices while the input type is string tables.
+  void ShowTalkChoices();
 
   TWindowControls controls_;
   TQtWindowPort port_;
   TMainForm form_;
+  QAction* talkChoices_ = nullptr;
   bool closePending_ = false;
 };
 

@@ -20,6 +20,14 @@ namespace trovex {
 
 namespace {
 
+constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";
+
+std::size_t CountOf(std::string_view text, std::string_view part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string_view::npos; at = text.find(part, at + part.size())) ++count;
+  return count;
+}
+
 // 41203 as "41,203".
 std::string Grouped(std::size_t number) {
   std::string digits = std::to_string(number);
@@ -109,7 +117,7 @@ class TPoApply {
     ++counts_.translated;
     if (entry.msgstr == entry.msgid) return translations_.KeepStored(*index);
     CheckTokens(*index, entry);
-    Convert(*index, entry, BreaksWithCrLf(text));
+    Convert(*index, entry, text);
   }
 
   TTranslations& Translations() { return translations_; }
@@ -132,29 +140,51 @@ class TPoApply {
     }
   }
 
-  // The translation in the code page, each "\n" as CR LF when crlf is set.
-  void Convert(std::uint32_t index, const PoEntry& entry, bool crlf) {
+  // The translation in the code page, each "\n" as CR LF when the source's
+  // first break is CR LF. A U+FFFD shows a byte sequence that the page does
+  // not define: when the translation holds as many as the source shows, they
+  // take back the source's sequences in order.
+  void Convert(std::uint32_t index, const PoEntry& entry, std::string_view source) {
+    const bool crlf = BreaksWithCrLf(source);
+    std::vector<std::string_view> undefined;
+    if (entry.msgstr.find(kReplacementUtf8) != std::string::npos) {
+      undefined = page_.UndefinedSequences(source);
+      if (CountOf(entry.msgstr, kReplacementUtf8) != undefined.size()) undefined.clear();
+    }
+    std::size_t nextUndefined = 0;
     std::string& bytes = translations_.Bytes();
     const std::size_t start = bytes.size();
     std::string_view text = entry.msgstr;
-    for (;;) {
-      const std::size_t lf = text.find('\n');
-      const std::string_view line = text.substr(0, lf);
-      if (const auto refusal = page_.AppendEncoded(bytes, line)) {
-        const std::size_t position = static_cast<std::size_t>(line.data() - entry.msgstr.data()) + refusal->position;
-        if (!refusal->character) {
-          throw EPoError(Format("%s:%zu: the translation of string %u is not valid UTF-8", poName_.c_str(), entry.line,
-                                index));
-        }
-        throw EPoError(Format("%s:%zu: %s has no place in code page %s", poName_.c_str(), entry.line,
-                              CharacterName(entry.msgstr, position, *refusal->character).c_str(),
-                              CodePageName(page_.Number()).c_str()));
+    while (!text.empty()) {
+      const std::size_t lf = std::min(text.find('\n'), text.size());
+      const auto refusal = page_.AppendEncoded(bytes, text.substr(0, lf));
+      if (!refusal) {
+        if (lf < text.size()) bytes += crlf ? "\r\n" : "\n";
+        text.remove_prefix(std::min(lf + 1, text.size()));
+      } else if (refusal->character == kReplacementCharacter && nextUndefined < undefined.size()) {
+        bytes += undefined[nextUndefined++];
+        text.remove_prefix(refusal->position + kReplacementUtf8.size());
+      } else {
+        Refuse(index, entry, static_cast<std::size_t>(text.data() - entry.msgstr.data()) + refusal->position,
+               refusal->character);
       }
-      if (lf == std::string_view::npos) break;
-      bytes += crlf ? "\r\n" : "\n";
-      text.remove_prefix(lf + 1);
     }
     translations_.Take(index, start);
+  }
+
+  [[noreturn]] void Refuse(std::uint32_t index, const PoEntry& entry, std::size_t position,
+                           std::optional<char32_t> character) {
+    if (!character) {
+      throw EPoError(Format("%s:%zu: the translation of string %u is not valid UTF-8", poName_.c_str(), entry.line,
+                            index));
+    }
+    const char* hint = *character == kReplacementCharacter
+                           ? " (it stands for a byte that the code page does not define; keep as many as the "
+                             "source text shows)"
+                           : "";
+    throw EPoError(Format("%s:%zu: %s has no place in code page %s%s", poName_.c_str(), entry.line,
+                          CharacterName(entry.msgstr, position, *character).c_str(),
+                          CodePageName(page_.Number()).c_str(), hint));
   }
 
   RunState& run_;

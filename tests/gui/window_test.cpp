@@ -4,6 +4,7 @@
 
 #include "framework/Errors.hpp"
 #include "framework/Paths.hpp"
+#include "gui/TalkChoiceBar.hpp"
 #include "gui/WindowFixture.hpp"
 
 namespace trovex {
@@ -158,6 +159,29 @@ TEST_F(Window, TheKindsChoiceSetsWhatExtractionWrites) {
   window.findChild<QAction*>("Kind_bmp")->setChecked(false);
   window.findChild<QAction*>("Kind_mos")->setChecked(false);
   EXPECT_EQ(window.Form().Run().ExtractKinds, kindWav | kindMve | kindImage);
+}
+
+TEST_F(Window, StringTableChoicesShowForTablesAndSetWhatExtractionWrites) {
+  auto* bar = window.findChild<TTalkChoiceBar*>("TalkChoices");
+  ASSERT_NE(bar, nullptr);
+  EXPECT_FALSE(bar->isVisibleTo(&window));
+  test::WriteFileBytes(dir / "dialog.tlk", "");
+  openAnswers.push_back({true, 2, {dir / "dialog.tlk"}});
+  Click(Button::BAddLog);
+  EXPECT_TRUE(bar->isVisibleTo(&window));
+  EXPECT_EQ(window.Form().Run().Talk.form, TextForm::Dump);
+  EXPECT_FALSE(bar->CodePage()->isEnabled());
+  bar->Form()->setCurrentIndex(bar->Form()->findData("po"));
+  bar->CodePage()->setCurrentIndex(bar->CodePage()->findData("932"));
+  EXPECT_EQ(window.Form().Run().Talk.form, TextForm::Po);
+  EXPECT_EQ(window.Form().Run().Talk.codePage, 932u);
+  // A new window starts with the remembered choices.
+  TTrovexWindow second;
+  EXPECT_EQ(second.Form().Run().Talk.form, TextForm::Po);
+  EXPECT_EQ(second.Form().Run().Talk.codePage, 932u);
+  Click(Button::BClearAll);
+  AddArchives({"A.bif"});
+  EXPECT_FALSE(bar->isVisibleTo(&window));
 }
 
 }  // namespace

@@ -227,12 +227,18 @@ TEST_F(TalkPoTest, TokensMayMoveAndChangedOnesAreReported) {
 }
 
 TEST_F(TalkPoTest, CharacterWithoutPlaceInTheCodePageEndsTheTable) {
-  Extract(build::MakeTalkTable(std::vector<std::string>{"one", "two"}));
+  Extract(build::MakeTalkTable(std::vector<std::string>{"one", "two", "\x81 and \x8D"}));
   Polib("p = polib.pofile(sys.argv[1])\np[1].msgstr = 'zw\\u0151'\np.save()", po);
   const auto replayed = Replay();
   EXPECT_EQ(replayed.status, 3);
   EXPECT_EQ(replayed.err, "trovex-cli: dialog.po:20: '\xC5\x91' (U+0151) has no place in code page 1252\n");
   EXPECT_FALSE(PathExists(dir / "new/dialog.tlk"));
+  // Characters for undefined bytes take back the source's bytes, in order,
+  // when the translation keeps as many; otherwise they are refused too.
+  Polib("p = polib.pofile(sys.argv[1])\np[1].msgstr = 'zwei'\np[2].msgstr = '\\ufffd und \\ufffd'\np.save()", po);
+  EXPECT_EQ(Rebuilt()[2], "\x81 und \x8D");
+  Polib("p = polib.pofile(sys.argv[1])\np[2].msgstr = 'nur \\ufffd'\np.save()", po);
+  EXPECT_NE(Replay().err.find("(U+FFFD) has no place in code page 1252 (it stands for a byte"), std::string::npos);
 }
 
 TEST_F(TalkPoTest, DamagedPoFilesGiveAMessageAndWriteNothing) {
@@ -287,6 +293,17 @@ TEST_F(TalkPoTest, ChangedTableStringsAndLongStringsAreHandled) {
   WriteFileBytes(source, build::MakeTalkTable(std::vector<std::string>{"Other text", longText}));
   EXPECT_EQ(Rebuilt(), (std::vector<std::string>{"Other text", expected}));
   EXPECT_NE(lastOut.find("String 0: the table's text is not the PO file's msgid any more"), std::string::npos);
+}
+
+TEST_F(TalkPoTest, UnknownFormsAndCodePagesAreUsageErrors) {
+  const auto form = RunCli({"--type", "talk", "--text", "xml", "--output", dir / "out", source});
+  EXPECT_EQ(form.status, 2);
+  EXPECT_EQ(form.err.rfind("trovex-cli: unknown text form 'xml' (forms: dump, po)\n", 0), 0u) << form.err;
+  const auto page = RunCli({"--type", "talk", "--code-page", "437", "--output", dir / "out", source});
+  EXPECT_EQ(page.status, 2);
+  EXPECT_NE(page.err.find("unknown code page '437'"), std::string::npos) << page.err;
+  const auto lonely = RunCli({"--type", "talk", "--translation-source", "a.tlk", "--output", dir / "out", source});
+  EXPECT_EQ(lonely.status, 2);
 }
 
 }  // namespace
