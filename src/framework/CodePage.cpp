@@ -156,6 +156,12 @@ void TCodePage::BuildTables() {
       if (pairs_[i] != kReplacementCharacter) singles_[0x80 + (i >> 8)] = kLeadByte;
     }
   }
+  if (!doubleByte_) {
+    for (unsigned b = 0x80; b < 0x100; ++b) {
+      utf8Of_.emplace_back();
+      trovex::AppendUtf8(utf8Of_.back(), singles_[b]);
+    }
+  }
   if (encodings_.empty()) throw EConvertError(Format("The system offers no conversion for code page %u", number_));
   // Sorted by character, then sequence: the first of a character is its lowest.
   std::sort(encodings_.begin(), encodings_.end());
@@ -185,6 +191,20 @@ void TCodePage::Decode(std::string_view bytes, Emit emit) const {
 }
 
 void TCodePage::AppendUtf8(std::string& out, std::string_view bytes) const {
+  if (!utf8Of_.empty()) {
+    // An 8-bit page: runs of ASCII go in whole, every other byte as the
+    // UTF-8 form its table gives.
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      const auto byte = static_cast<unsigned char>(bytes[i]);
+      if (byte < 0x80) continue;
+      out.append(bytes.substr(run, i - run));
+      out.append(utf8Of_[byte - 0x80]);
+      run = i + 1;
+    }
+    out.append(bytes.substr(run));
+    return;
+  }
   Decode(bytes, [&out](char32_t c, std::string_view source) {
     if (c < 0x80) {
       out += source[0];

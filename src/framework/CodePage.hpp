@@ -72,6 +72,7 @@ class TCodePage {
   std::vector<char32_t> singles_;  // by byte (128..255): character, lead byte or undefined
   std::vector<char32_t> pairs_;    // by (lead - 128) * 256 + trail
   std::vector<std::pair<char32_t, std::uint16_t>> encodings_;  // sorted by character
+  std::vector<std::string> utf8Of_;  // of an 8-bit page: by byte (128..255), its UTF-8 form
 };
 
 }  // namespace trovex

@@ -89,7 +89,9 @@ struct TPoReader::State {
 
   // The next chunk of at least wanted bytes, as far as an entry ends there.
   bool NextChunk(Chunk& chunk, std::size_t wanted) {
-    chunk = Chunk{};
+    // The chunk's buffers are kept from one chunk to the next.
+    chunk.text.clear();
+    chunk.msgstrLines.clear();
     LineKind last = LineKind::Blank;
     while (NextLine()) {
       const LineKind kind = KindOf(line);
@@ -109,7 +111,9 @@ struct TPoReader::State {
 
   std::string Where(std::size_t lineNo) const { return poName + ":" + std::to_string(lineNo) + ": "; }
 
-  std::vector<PoEntry> Parse(const Chunk& chunk);
+  // Reads chunk through the library into entries, which point into the
+  // library's catalog until the next chunk is read.
+  void Parse(const Chunk& chunk, std::vector<PoEntry>& entries);
 
   TStream& stream;
   std::string poName;
@@ -120,9 +124,11 @@ struct TPoReader::State {
   std::string line;
   bool held = false;
   std::size_t lineNumber = 0;
+  Chunk chunk;
   std::optional<std::string> header;
   std::vector<PoEntry> first;
   bool firstHanded = false;
+  std::shared_ptr<void> catalog;  // the library's catalog of the last chunk
 };
 
 #ifdef TROVEX_HAVE_GETTEXTPO
@@ -164,14 +170,6 @@ void XError2(int severity, po_message_t, const char*, std::size_t line, std::siz
 
 const po_xerror_handler kHandler = {XError, XError2};
 
-// Frees the library's catalog however reading ends.
-struct CatalogHolder {
-  po_file_t file;
-  ~CatalogHolder() {
-    if (file != nullptr) po_file_free(file);
-  }
-};
-
 PoEntry EntryOf(po_message_t message) {
   PoEntry entry;
   if (const char* context = po_message_msgctxt(message)) entry.context = context;
@@ -186,24 +184,26 @@ PoEntry EntryOf(po_message_t message) {
 
 }  // namespace
 
-std::vector<PoEntry> TPoReader::State::Parse(const Chunk& chunk) {
+void TPoReader::State::Parse(const Chunk& chunk, std::vector<PoEntry>& entries) {
+  entries.clear();
+  catalog.reset();
   scratch.Hold(chunk.text);
   ErrorSink sink;
   currentSink = &sink;
-  CatalogHolder catalog{nullptr};
+  po_file_t file = nullptr;
   try {
-    catalog.file = po_file_read(scratch.Path().c_str(), &kHandler);
+    file = po_file_read(scratch.Path().c_str(), &kHandler);
   } catch (const EPoError&) {
     // Reported below with its place.
   }
   currentSink = nullptr;
+  if (file != nullptr) catalog = std::shared_ptr<void>(file, [](void* f) { po_file_free(static_cast<po_file_t>(f)); });
   if (sink.failed) {
     throw EPoError(Where(sink.line == 0 ? chunk.firstLine : chunk.firstLine + sink.line - 1) + sink.message);
   }
-  if (catalog.file == nullptr) throw EPoError(Where(chunk.firstLine) + "not a valid PO file");
-  std::vector<PoEntry> entries;
-  for (const char* const* domain = po_file_domains(catalog.file); *domain != nullptr; ++domain) {
-    const po_message_iterator_t iterator = po_message_iterator(catalog.file, *domain);
+  if (file == nullptr) throw EPoError(Where(chunk.firstLine) + "not a valid PO file");
+  for (const char* const* domain = po_file_domains(file); *domain != nullptr; ++domain) {
+    const po_message_iterator_t iterator = po_message_iterator(file, *domain);
     while (const po_message_t message = po_next_message(iterator)) entries.push_back(EntryOf(message));
     po_message_iterator_free(iterator);
   }
@@ -213,18 +213,17 @@ std::vector<PoEntry> TPoReader::State::Parse(const Chunk& chunk) {
   // The header: the first entry without msgctxt and with an empty msgid.
   for (auto entry = entries.begin(); entry != entries.end(); ++entry) {
     if (entry->context || !entry->msgid.empty() || entry->obsolete) continue;
-    if (!header) header = entry->msgstr;
+    if (!header) header = std::string(entry->msgstr);
     entries.erase(entry);
     break;
   }
-  return entries;
 }
 
 #else
 
 bool PoFilesAvailable() { return false; }
 
-std::vector<PoEntry> TPoReader::State::Parse(const Chunk&) {
+void TPoReader::State::Parse(const Chunk&, std::vector<PoEntry>&) {
   throw EFormatError("PO files are not available in this build");
 }
 
@@ -236,8 +235,7 @@ TPoReader::TPoReader(TStream& stream, const std::string& poName, const std::stri
   // the file's declared charset, and later chunks, which have no header, are
   // read as plain bytes, which is several times faster (replay checks their
   // UTF-8 itself).
-  Chunk chunk;
-  if (state_->NextChunk(chunk, 0)) state_->first = state_->Parse(chunk);
+  if (state_->NextChunk(state_->chunk, 0)) state_->Parse(state_->chunk, state_->first);
   if (!state_->header) throw EPoError(poName + ": the PO file has no header entry");
 }
 
@@ -259,12 +257,11 @@ std::optional<std::string> TPoReader::HeaderField(const std::string& name) const
 bool TPoReader::Next(std::vector<PoEntry>& entries) {
   if (!state_->firstHanded) {
     state_->firstHanded = true;
-    entries = std::move(state_->first);
+    entries.swap(state_->first);
     return true;
   }
-  Chunk chunk;
-  if (!state_->NextChunk(chunk, kChunkBytes)) return false;
-  entries = state_->Parse(chunk);
+  if (!state_->NextChunk(state_->chunk, kChunkBytes)) return false;
+  state_->Parse(state_->chunk, entries);
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "framework/Stream.hpp"
@@ -23,10 +24,11 @@ class EPoError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// An entry of a PO file; its texts are valid until the reader's next call.
 struct PoEntry {
-  std::optional<std::string> context;  // msgctxt
-  std::string msgid;
-  std::string msgstr;  // of a plural entry: msgstr[0]
+  std::optional<std::string_view> context;  // msgctxt
+  std::string_view msgid;
+  std::string_view msgstr;  // of a plural entry: msgstr[0]
   bool plural = false;
   bool fuzzy = false;
   bool obsolete = false;

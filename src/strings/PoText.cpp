@@ -1,10 +1,17 @@
 #include "strings/PoText.hpp"
 
 #include <algorithm>
+#include <array>
 
 namespace trovex {
 
 std::string ShownText(std::string_view text, const TCodePage& page) {
+  std::string shown;
+  shown.reserve(text.size() + text.size() / 8);
+  if (text.find('\r') == std::string_view::npos) {
+    page.AppendUtf8(shown, text);
+    return shown;
+  }
   std::string unified;
   unified.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -15,30 +22,46 @@ std::string ShownText(std::string_view text, const TCodePage& page) {
     unified += '\n';
     if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
   }
-  std::string shown;
-  shown.reserve(unified.size() + unified.size() / 8);
   page.AppendUtf8(shown, unified);
   return shown;
 }
 
 namespace {
 
+// The escape of a byte that PO strings write escaped, or nothing.
+constexpr const char* EscapeOf(char c) {
+  switch (c) {
+    case '"': return "\\\"";
+    case '\\': return "\\\\";
+    case '\n': return "\\n";
+    case '\t': return "\\t";
+    case '\r': return "\\r";
+    case '\a': return "\\a";
+    case '\b': return "\\b";
+    case '\f': return "\\f";
+    case '\v': return "\\v";
+    default: return nullptr;
+  }
+}
+
+// Which bytes EscapeOf escapes, for a fast scan over the others.
+constexpr std::array<bool, 256> kEscaped = [] {
+  std::array<bool, 256> escaped{};
+  for (int c = 1; c < 256; ++c) escaped[static_cast<std::size_t>(c)] = EscapeOf(static_cast<char>(c)) != nullptr;
+  return escaped;
+}();
+
 void AppendQuoted(std::string& out, std::string_view text) {
   out += '"';
-  for (const char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      case '\r': out += "\\r"; break;
-      case '\a': out += "\\a"; break;
-      case '\b': out += "\\b"; break;
-      case '\f': out += "\\f"; break;
-      case '\v': out += "\\v"; break;
-      default: out += c;
-    }
+  // Runs of bytes that need no escape go in whole.
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!kEscaped[static_cast<unsigned char>(text[i])]) continue;
+    out.append(text.substr(run, i - run));
+    out += EscapeOf(text[i]);
+    run = i + 1;
   }
+  out.append(text.substr(run));
   out += "\"\n";
 }
 

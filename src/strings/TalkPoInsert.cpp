@@ -42,7 +42,7 @@ std::string CharacterName(std::string_view text, std::size_t position, char32_t 
 }
 
 // The string index a msgctxt names, when it is a decimal number below count.
-std::optional<std::uint32_t> IndexOf(const std::optional<std::string>& context, std::uint32_t count) {
+std::optional<std::uint32_t> IndexOf(const std::optional<std::string_view>& context, std::uint32_t count) {
   if (!context || context->empty() || context->size() > 10) return std::nullopt;
   std::uint64_t index = 0;
   for (const char c : *context) {
@@ -62,7 +62,12 @@ class TTranslations {
   void KeepStored(std::uint32_t index) { slots_[index].state = State::Stored; }
   std::string& Bytes() { return bytes_; }
   // The bytes appended since start are string index's.
-  void Take(std::uint32_t index, std::size_t start) { slots_[index] = {start, bytes_.size() - start, State::New}; }
+  void Take(std::uint32_t index, std::size_t start) {
+    if (bytes_.size() - start > std::numeric_limits<std::uint32_t>::max()) {
+      throw EFormatError(Format("The translation of string %u is longer than a TALK table can hold", index));
+    }
+    slots_[index] = {start, static_cast<std::uint32_t>(bytes_.size() - start), State::New};
+  }
   // The new bytes of string index, or nothing when it keeps its stored bytes.
   std::optional<std::string_view> NewBytes(std::uint32_t index) const {
     const Slot& slot = slots_[index];
@@ -73,8 +78,8 @@ class TTranslations {
  private:
   enum class State : std::uint8_t { None, Stored, New };
   struct Slot {
-    std::size_t offset = 0;
-    std::size_t length = 0;
+    std::uint64_t offset = 0;
+    std::uint32_t length = 0;
     State state = State::None;
   };
   std::vector<Slot> slots_;
@@ -100,7 +105,7 @@ class TPoApply {
     const auto index = IndexOf(entry.context, table_.count);
     if (!index) {
       run_.Result(Format("%s:%zu: the entry names no string of the table (msgctxt \"%s\"); not used.", poName_.c_str(),
-                         entry.line, entry.context.value_or("").c_str()));
+                         entry.line, std::string(entry.context.value_or("")).c_str()));
       return;
     }
     if (entry.msgstr.empty()) return void(++counts_.untranslated);
