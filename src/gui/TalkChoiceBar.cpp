@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <algorithm>
 
 #include "gui/Settings.hpp"
 
@@ -20,8 +21,10 @@ TTalkChoiceBar::TTalkChoiceBar(QWidget* parent, TalkChoices& choices)
     const QString name = QString::fromStdString(CodePageName(page));
     codePage_->addItem(name, name);
   }
+  form_->setFixedHeight(20);
+  codePage_->setFixedHeight(20);
   auto* layout = new QHBoxLayout(this);
-  layout->setContentsMargins(6, 0, 0, 0);
+  layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(4);
   layout->addWidget(new QLabel("Text form:", this));
   layout->addWidget(form_);

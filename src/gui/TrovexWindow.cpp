@@ -37,12 +37,22 @@ TTrovexWindow::TTrovexWindow() : controls_(BuildControls(this)), port_(this, con
   RestoreKinds();
   WireCommands();
   ApplyKinds();
-  talkChoices_ = controls_.ToolBar1->addWidget(new TTalkChoiceBar(controls_.ToolBar1, form_.Run().Talk));
+  // At the right end of the toolbar's frame, over the toolbar's free space.
+  talkChoices_ = new TTalkChoiceBar(controls_.ToolBar1->parentWidget(), form_.Run().Talk);
   form_.FormCreate();
   ShowTalkChoices();
 }
 
-void TTrovexWindow::ShowTalkChoices() { talkChoices_->setVisible(form_.FormatCode() == fcTalk); }
+void TTrovexWindow::ShowTalkChoices() {
+  const bool shown = form_.FormatCode() == fcTalk;
+  if (shown) {
+    const QWidget* frame = talkChoices_->parentWidget();
+    talkChoices_->adjustSize();
+    talkChoices_->move(frame->width() - talkChoices_->width() - 2, (frame->height() - talkChoices_->height()) / 2);
+    talkChoices_->raise();
+  }
+  talkChoices_->setVisible(shown);
+}
 
 TTrovexWindow::~TTrovexWindow() { form_.FormDestroy(); }
 

@@ -8,6 +8,7 @@
 
 #include "app/MainForm.hpp"
 #include "gui/QtWindowPort.hpp"
+#include "gui/TalkChoiceBar.hpp"
 #include "gui/WindowControls.hpp"
 
 namespace trovex {
@@ -52,7 +53,7 @@ class TTrovexWindow : public QWidget {
   TWindowControls controls_;
   TQtWindowPort port_;
   TMainForm form_;
-  QAction* talkChoices_ = nullptr;
+  TTalkChoiceBar* talkChoices_ = nullptr;
   bool closePending_ = false;
 };
 

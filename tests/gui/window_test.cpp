@@ -169,6 +169,10 @@ TEST_F(Window, StringTableChoicesShowForTablesAndSetWhatExtractionWrites) {
   openAnswers.push_back({true, 2, {dir / "dialog.tlk"}});
   Click(Button::BAddLog);
   EXPECT_TRUE(bar->isVisibleTo(&window));
+  // Inside the toolbar's frame, clear of the toolbar's buttons.
+  const QRect frame = window.Controls().ToolBar1->parentWidget()->rect();
+  EXPECT_TRUE(frame.contains(bar->geometry())) << bar->x() << "," << bar->y() << " " << bar->width() << "x" << bar->height();
+  EXPECT_GT(bar->x(), window.Controls().ToolBar1->actionGeometry(window.Controls().ToolButtons.back()).right() + 60);
   EXPECT_EQ(window.Form().Run().Talk.form, TextForm::Dump);
   EXPECT_FALSE(bar->CodePage()->isEnabled());
   bar->Form()->setCurrentIndex(bar->Form()->findData("po"));
