@@ -25,6 +25,19 @@ bool Acceptable(char32_t c) {
   return !(c >= 0xE000 && c < 0xF900);
 }
 
+// Bytes that one system's table defines and the other's not (Windows gives
+// 0xCA of 1255 as U+05BA, iconv leaves it undefined): undefined on both.
+struct DisputedByte {
+  unsigned page;
+  unsigned byte;
+};
+constexpr DisputedByte kDisputedBytes[] = {{1255, 0xCA}};
+
+bool Disputed(unsigned page, unsigned byte) {
+  return std::any_of(std::begin(kDisputedBytes), std::end(kDisputedBytes),
+                     [&](const DisputedByte& d) { return d.page == page && d.byte == byte; });
+}
+
 std::string Lower(std::string_view text) {
   std::string lower(text);
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -128,7 +141,7 @@ void TCodePage::BuildTables() {
   for (unsigned b = 0; b < 0x80; ++b) singles_[b] = b;
   for (unsigned b = 0x80; b < 0x100; ++b) {
     const char32_t c = singles[b - 0x80];
-    if (Acceptable(c)) {
+    if (Acceptable(c) && !Disputed(number_, b)) {
       singles_[b] = c;
       encodings_.emplace_back(c, static_cast<std::uint16_t>(b));
     }

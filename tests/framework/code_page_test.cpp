@@ -59,6 +59,8 @@ TEST(CodePageTest, KnownCharactersOfEachKindOfPage) {
 
 TEST(CodePageTest, UndefinedBytesShowAsReplacementCharacters) {
   EXPECT_EQ(ToUtf8(1252, "a\x81z"), "a\xEF\xBF\xBDz");
+  // Defined by one system's table only: undefined on both.
+  EXPECT_EQ(ToUtf8(1255, "\xCA"), "\xEF\xBF\xBD");
   // A lead byte without a trail, and one before a byte that is no trail.
   EXPECT_EQ(ToUtf8(932, "x\x93"), "x\xEF\xBF\xBD");
   EXPECT_EQ(ToUtf8(932, "\x93\r\n"), "\xEF\xBF\xBD\r\n");
