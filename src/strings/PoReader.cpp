@@ -136,6 +136,13 @@ struct TPoReader::State {
 bool PoFilesAvailable() { return true; }
 
 #if defined(__SANITIZE_ADDRESS__)
+#define TROVEX_LEAK_CHECK 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TROVEX_LEAK_CHECK 1
+#endif
+#endif
+#ifdef TROVEX_LEAK_CHECK
 // The library does not free each entry's msgctxt when it frees a catalog: a
 // few bytes per entry that are its own, which the leak check is told to leave.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libgettextpo.so\n"; }
