@@ -1,7 +1,10 @@
 #include "gui/TalkChoiceBar.hpp"
 
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <algorithm>
 
 #include "gui/Settings.hpp"
@@ -9,7 +12,14 @@
 namespace trovex {
 
 TTalkChoiceBar::TTalkChoiceBar(QWidget* parent, TalkChoices& choices)
-    : QWidget(parent), choices_(choices), form_(new QComboBox(this)), codePage_(new QComboBox(this)) {
+    : QWidget(parent),
+      choices_(choices),
+      form_(new QComboBox(this)),
+      codePage_(new QComboBox(this)),
+      earlier_(new QToolButton(this)) {
+  chooseTable = [this](const QString& title) {
+    return QFileDialog::getOpenFileName(this, title, QString(), "TALK text (*.tlk)");
+  };
   setObjectName("TalkChoices");
   form_->setObjectName("TextForm");
   codePage_->setObjectName("CodePage");
@@ -30,6 +40,15 @@ TTalkChoiceBar::TTalkChoiceBar(QWidget* parent, TalkChoices& choices)
   layout->addWidget(form_);
   layout->addWidget(new QLabel("Code page:", this));
   layout->addWidget(codePage_);
+  earlier_->setObjectName("EarlierTranslation");
+  earlier_->setPopupMode(QToolButton::InstantPopup);
+  earlier_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  auto* menu = new QMenu(earlier_);
+  connect(menu->addAction("Choose..."), &QAction::triggered, this, &TTalkChoiceBar::ChooseEarlier);
+  connect(menu->addAction("Forget"), &QAction::triggered, this, &TTalkChoiceBar::ForgetEarlier);
+  earlier_->setMenu(menu);
+  layout->addWidget(earlier_);
+  ShowEarlier();
 
   const TSettings settings;
   form_->setCurrentIndex(std::max(0, form_->findData(settings.TextForm())));
@@ -44,9 +63,35 @@ void TTalkChoiceBar::Apply() {
   const QString page = codePage_->currentData().toString();
   choices_.form = form == "po" ? TextForm::Po : TextForm::Dump;
   choices_.codePage = CodePageOfName(page.toStdString()).value_or(kDefaultCodePage);
-  // The code page matters for PO files only.
+  // The code page and an earlier translation matter for PO files only.
   codePage_->setEnabled(choices_.form == TextForm::Po);
+  earlier_->setEnabled(choices_.form == TextForm::Po);
   TSettings().RememberTalkChoices(form, page);
+}
+
+void TTalkChoiceBar::ChooseEarlier() {
+  const QString translation = chooseTable("The earlier translated table");
+  if (translation.isEmpty()) return;
+  choices_.translation = translation.toLocal8Bit().toStdString();
+  choices_.translationSource = chooseTable("The table it was translated from (optional)").toLocal8Bit().toStdString();
+  ShowEarlier();
+}
+
+void TTalkChoiceBar::ForgetEarlier() {
+  choices_.translation.clear();
+  choices_.translationSource.clear();
+  ShowEarlier();
+}
+
+void TTalkChoiceBar::ShowEarlier() {
+  const bool chosen = !choices_.translation.empty();
+  earlier_->setText(chosen ? "Earlier: " + QFileInfo(QString::fromLocal8Bit(choices_.translation)).fileName()
+                           : "Earlier translation");
+  QString tip = "An earlier translated table whose strings fill the PO files (fuzzy unless its source "
+                "table is chosen too and that string is unchanged)";
+  if (chosen) tip += "\nTranslation: " + QString::fromLocal8Bit(choices_.translation);
+  if (!choices_.translationSource.empty()) tip += "\nIts source: " + QString::fromLocal8Bit(choices_.translationSource);
+  earlier_->setToolTip(tip);
 }
 
 }  // namespace trovex

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QMenu>
+#include <QToolButton>
 #include <QTimer>
+#include <deque>
 
 #include "framework/Errors.hpp"
 #include "framework/Paths.hpp"
@@ -172,13 +175,24 @@ TEST_F(Window, StringTableChoicesShowForTablesAndSetWhatExtractionWrites) {
   // Inside the toolbar's frame, clear of the toolbar's buttons.
   const QRect frame = window.Controls().ToolBar1->parentWidget()->rect();
   EXPECT_TRUE(frame.contains(bar->geometry())) << bar->x() << "," << bar->y() << " " << bar->width() << "x" << bar->height();
-  EXPECT_GT(bar->x(), window.Controls().ToolBar1->actionGeometry(window.Controls().ToolButtons.back()).right() + 60);
+  const QToolButton* kinds = window.findChild<QToolButton*>("Kinds");
+  EXPECT_GT(bar->x(), kinds->mapTo(window.Controls().ToolBar1->parentWidget(), QPoint(kinds->width(), 0)).x());
   EXPECT_EQ(window.Form().Run().Talk.form, TextForm::Dump);
   EXPECT_FALSE(bar->CodePage()->isEnabled());
   bar->Form()->setCurrentIndex(bar->Form()->findData("po"));
   bar->CodePage()->setCurrentIndex(bar->CodePage()->findData("932"));
   EXPECT_EQ(window.Form().Run().Talk.form, TextForm::Po);
   EXPECT_EQ(window.Form().Run().Talk.codePage, 932u);
+  // An earlier translation and its source, then forgotten.
+  std::deque<QString> chosen = {"/old/de.tlk", ""};
+  bar->chooseTable = [&chosen](const QString&) { return Take(chosen, QString()); };
+  ASSERT_TRUE(bar->Earlier()->isEnabled());
+  bar->Earlier()->menu()->actions()[0]->trigger();
+  EXPECT_EQ(window.Form().Run().Talk.translation, "/old/de.tlk");
+  EXPECT_EQ(window.Form().Run().Talk.translationSource, "");
+  EXPECT_EQ(bar->Earlier()->text(), "Earlier: de.tlk");
+  bar->Earlier()->menu()->actions()[1]->trigger();
+  EXPECT_EQ(window.Form().Run().Talk.translation, "");
   // A new window starts with the remembered choices.
   TTrovexWindow second;
   EXPECT_EQ(second.Form().Run().Talk.form, TextForm::Po);
