@@ -30,10 +30,18 @@ _trovex_cli() {
       local done=${cur%"${cur##*,}"}
       COMPREPLY=($(compgen -P "$done" -W "wav bmp mve image mos" -- "${cur##*,}"))
       return ;;
+    --text)
+      COMPREPLY=($(compgen -W "dump po" -- "$cur"))
+      return ;;
+    --code-page)
+      COMPREPLY=($(compgen -W "1250 1251 1252 1253 1254 1255 1256 1257 1258 874 932 936 949 950 UTF-8" -- "$cur"))
+      return ;;
+    --language)
+      return ;;
   esac
 
   if [[ $cur == -* ]]; then
-    COMPREPLY=($(compgen -W "--type --output --kinds --key --list --find --verbose --help --version --" -- "$cur"))
+    COMPREPLY=($(compgen -W "--type --output --kinds --key --list --find --verbose --text --code-page --language --translation --translation-source --help --version --" -- "$cur"))
     return
   fi
   COMPREPLY=($(compgen -f -- "$cur"))

@@ -50,6 +50,28 @@ std::string QueryProblem(const CliOptions& options, bool outputGiven) {
   return "";
 }
 
+// The string table options: text form, code page, language and earlier
+// translations. An empty text when they are sound, else the problem.
+struct TalkOptionTexts {
+  std::string form;
+  std::string codePage;
+};
+std::string ParseTalkOptions(const TalkOptionTexts& texts, TalkChoices& talk) {
+  if (!texts.form.empty()) {
+    if (texts.form != "po" && texts.form != "dump") return "unknown text form '" + texts.form + "' (forms: dump, po)";
+    talk.form = texts.form == "po" ? TextForm::Po : TextForm::Dump;
+  }
+  if (!texts.codePage.empty()) {
+    const auto page = CodePageOfName(texts.codePage);
+    if (!page) return "unknown code page '" + texts.codePage + "' (code pages: " + SupportedCodePageNames() + ")";
+    talk.codePage = *page;
+  }
+  if (!talk.translation.empty()) talk.translation = AbsolutePath(talk.translation);
+  if (!talk.translationSource.empty()) talk.translationSource = AbsolutePath(talk.translationSource);
+  if (!talk.translationSource.empty() && talk.translation.empty()) return "--translation-source needs --translation";
+  return "";
+}
+
 }  // namespace
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -71,6 +93,12 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   app.add_option("--key", options.keyPath)->multi_option_policy(last);
   CLI::Option* listOption = app.add_flag("--list");
   CLI::Option* findOption = app.add_option("--find", options.findName)->multi_option_policy(last);
+  TalkOptionTexts talkTexts;
+  app.add_option("--text", talkTexts.form)->multi_option_policy(last);
+  app.add_option("--code-page", talkTexts.codePage)->multi_option_policy(last);
+  app.add_option("--language", options.talk.language)->multi_option_policy(last);
+  app.add_option("--translation", options.talk.translation)->multi_option_policy(last);
+  app.add_option("--translation-source", options.talk.translationSource)->multi_option_policy(last);
   app.add_option("FILE", options.files);
   // CLI11 takes the arguments last first.
   std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -95,6 +123,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (!parsed) return {std::nullopt, "unknown kind in '" + kinds + "' (kinds: wav, bmp, mve, image, mos)"};
     options.kinds = *parsed;
   }
+  if (std::string problem = ParseTalkOptions(talkTexts, options.talk); !problem.empty()) return {std::nullopt, problem};
   if (options.files.empty()) return {std::nullopt, "no FILE given"};
   return {options, ""};
 }
@@ -113,7 +142,14 @@ std::string CliHelpText() {
          "  --list         list each archive's entries, tab-separated: entry, name,\n"
          "                 type, kind, stored size, stored form, data offset\n"
          "  --find NAME    list the resources of that name in the KEY index FILE:\n"
-         "                 name, type, archive, entry\n\n"
+         "                 name, type, archive, entry\n"
+         "  --text FORM    string tables as: dump (default) or po\n"
+         "  --code-page PAGE  a PO file's string table code page: 1250 to 1258,\n"
+         "                 874, 932, 936, 949, 950 or UTF-8 (default: 1252)\n"
+         "  --language CODE   the PO file's language (default: none)\n"
+         "  --translation OLD.tlk  fills the PO file from an earlier translation,\n"
+         "                 marked fuzzy unless --translation-source names the\n"
+         "                 table it was made from and that string is unchanged\n\n"
          "Exit status: 0 success, 1 error, 2 usage, 3 a message was shown,\n"
          "130 stopped by Ctrl-C.\n";
 }
@@ -133,6 +169,7 @@ int RunCommandLine(const CliOptions& options, std::FILE* out, std::FILE* err) {
   form.FormCreate();
   form.Run().ExtractKinds = options.kinds;
   if (!options.keyPath.empty()) form.Run().KeyPath = AbsolutePath(options.keyPath);
+  form.Run().Talk = options.talk;
   try {
     form.BAddLogClick();
     form.BProcessClick();

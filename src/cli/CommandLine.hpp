@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "run/Kinds.hpp"
+#include "run/TalkChoices.hpp"
 
 namespace trovex {
 
@@ -23,6 +24,7 @@ struct CliOptions {
   std::string output;
   KindSet kinds = kAllKinds;
   bool verbose = false;  // what each input wrote, on standard error
+  TalkChoices talk;
   std::vector<std::string> files;
   // The KEY index that names archive items (--key); empty: none.
   std::string keyPath;

@@ -55,6 +55,9 @@ FileHandle CreateNew(const std::string& path, bool& nameTaken);
 // files (kNoFile elsewhere), and the name it gets once complete.
 FileHandle CreateUnnamed(const std::string& dir);
 bool NameUnnamed(FileHandle file, const std::string& path);
+// A path by which a library that opens files by name reads the open file;
+// empty where the system offers none.
+std::string PathOfOpenFile(FileHandle file);
 void CloseFile(FileHandle file);
 
 // The only two calls that move file bytes into and out of the program:
@@ -104,6 +107,13 @@ void* LibraryExport(void* library, const std::string& name);
 void CloseLibrary(void* library);
 // The file name of a library called name ("libNAME.so", "NAME.dll").
 std::string LibraryFileName(const std::string& name);
+
+// Code pages (Windows numbers, 65001 for UTF-8): the character that each of
+// sequences stands for in page, when the sequence is exactly one whole
+// character there, else kNoCharacter. One system converter per call, strict:
+// no best-fit or substitute characters.
+inline constexpr char32_t kNoCharacter = 0xFFFFFFFF;
+std::vector<char32_t> CodePageCharacters(unsigned page, const std::vector<std::string>& sequences);
 
 // The program's arguments as 8-bit strings, argv[1] on.
 std::vector<std::string> CommandLineArguments(int argc, char** argv);

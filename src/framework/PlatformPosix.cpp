@@ -97,6 +97,11 @@ bool NameUnnamed(FileHandle file, const std::string& path) {
   return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
+std::string PathOfOpenFile(FileHandle file) {
+  static const bool hasPaths = ::access("/proc/self/fd", F_OK) == 0;
+  return hasPaths ? "/proc/self/fd/" + std::to_string(file) : std::string();
+}
+
 void CloseFile(FileHandle file) {
   if (file != kNoFile) ::close(Fd(file));
 }

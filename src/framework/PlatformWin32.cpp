@@ -155,6 +155,8 @@ FileHandle CreateUnnamed(const std::string&) { return kNoFile; }
 
 bool NameUnnamed(FileHandle, const std::string&) { return false; }
 
+std::string PathOfOpenFile(FileHandle) { return {}; }
+
 void CloseFile(FileHandle file) {
   if (file != kNoFile) CloseHandle(Win(file));
 }

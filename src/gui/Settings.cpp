@@ -12,6 +12,8 @@ constexpr const char* kOutputFolder = "output/folder";
 constexpr const char* kKinds = "extraction/kinds";
 constexpr const char* kWindowPlace = "window/geometry";
 constexpr const char* kIndex = "extraction/index";
+constexpr const char* kTextForm = "strings/form";
+constexpr const char* kCodePage = "strings/codePage";
 
 }  // namespace
 
@@ -47,5 +49,14 @@ void TSettings::RememberWindowPlace(const QByteArray& place) { settings_.setValu
 QString TSettings::Index() const { return settings_.value(kIndex).toString(); }
 
 void TSettings::RememberIndex(const QString& path) { settings_.setValue(kIndex, path); }
+
+QString TSettings::TextForm() const { return settings_.value(kTextForm, "dump").toString(); }
+
+QString TSettings::CodePage() const { return settings_.value(kCodePage, "1252").toString(); }
+
+void TSettings::RememberTalkChoices(const QString& form, const QString& codePage) {
+  settings_.setValue(kTextForm, form);
+  settings_.setValue(kCodePage, codePage);
+}
 
 }  // namespace trovex

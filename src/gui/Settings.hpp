@@ -34,6 +34,11 @@ class TSettings {
   QString Index() const;
   void RememberIndex(const QString& path);
 
+  // The string tables' text form ("dump" or "po") and code page ("1252").
+  QString TextForm() const;
+  QString CodePage() const;
+  void RememberTalkChoices(const QString& form, const QString& codePage);
+
  private:
   QSettings settings_;
 };

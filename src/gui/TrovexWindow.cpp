@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "gui/Settings.hpp"
+#include "gui/TalkChoiceBar.hpp"
 #include "gui/ToolbarIcons.hpp"
 #include "run/Formats.hpp"
 #include "run/Kinds.hpp"
@@ -37,7 +38,21 @@ TTrovexWindow::TTrovexWindow() : controls_(BuildControls(this)), port_(this, con
   RestoreKinds();
   WireCommands();
   ApplyKinds();
+  // At the right end of the toolbar's frame, over the toolbar's free space.
+  talkChoices_ = new TTalkChoiceBar(controls_.ToolBar1->parentWidget(), form_.Run().Talk);
   form_.FormCreate();
+  ShowTalkChoices();
+}
+
+void TTrovexWindow::ShowTalkChoices() {
+  const bool shown = form_.FormatCode() == fcTalk;
+  if (shown) {
+    const QWidget* frame = talkChoices_->parentWidget();
+    talkChoices_->adjustSize();
+    talkChoices_->move(frame->width() - talkChoices_->width() - 2, (frame->height() - talkChoices_->height()) / 2);
+    talkChoices_->raise();
+  }
+  talkChoices_->setVisible(shown);
 }
 
 TTrovexWindow::~TTrovexWindow() { form_.FormDestroy(); }
@@ -120,6 +135,7 @@ void TTrovexWindow::Guarded(const std::function<void()>& action) {
     port_.ShowError(error.what());
   }
   ShowKindsForInput();
+  ShowTalkChoices();
   if (closePending_ && !form_.Running()) close();
 }
 

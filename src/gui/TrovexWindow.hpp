@@ -9,6 +9,7 @@
 #include "app/MainForm.hpp"
 #include "gui/IndexChoice.hpp"
 #include "gui/QtWindowPort.hpp"
+#include "gui/TalkChoiceBar.hpp"
 #include "gui/WindowControls.hpp"
 
 namespace trovex {
@@ -52,11 +53,14 @@ class TTrovexWindow : public QWidget {
   QStringList ApplyKinds();
   void Guarded(const std::function<void()>& action);
   void ShowKindsForInput();
+  // Shows the string table choices while the input type is string tables.
+  void ShowTalkChoices();
 
   TWindowControls controls_;
   TQtWindowPort port_;
   TMainForm form_;
   TIndexChoice indexChoice_{controls_.Kinds->menu(), form_, this};
+  TTalkChoiceBar* talkChoices_ = nullptr;
   bool closePending_ = false;
 };
 

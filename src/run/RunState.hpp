@@ -13,6 +13,7 @@
 #include "run/Formats.hpp"
 #include "run/Kinds.hpp"
 #include "run/OutputClaims.hpp"
+#include "run/TalkChoices.hpp"
 #include "run/WindowPort.hpp"
 
 namespace trovex {
@@ -60,6 +61,8 @@ struct RunState {
   bool InputRefused = false;
   // The KEY index that names the items of archive extraction; empty: none.
   std::string KeyPath;
+  // What string table extraction writes.
+  TalkChoices Talk;
   // Set by Stop (or Ctrl-C); honoured between entries and in item loops.
   std::atomic<bool> StopMark{false};
   // What outside libraries call to show their progress, and its context: the

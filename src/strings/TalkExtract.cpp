@@ -5,12 +5,14 @@
 #include "strings/Talk.hpp"
 #include "strings/TalkDump.hpp"
 #include "strings/TalkFormat.hpp"
+#include "strings/TalkPo.hpp"
 #include "strings/TalkProgress.hpp"
 #include "strings/TextOut.hpp"
 
 namespace trovex {
 
 void ExtractTalk(RunState& run, const std::string& path) {
+  if (run.Talk.form == TextForm::Po) return ExtractTalkPo(run, path);
   TFileStream input(path, FileMode::OpenRead);
   const TalkTable table = ReadTalkTable(input, path);
   const std::string dumpName = ChangeFileExt(FileNamePart(path), ".txt");

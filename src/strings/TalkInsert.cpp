@@ -12,6 +12,7 @@
 #include "strings/TalkDump.hpp"
 #include "strings/TalkDumpReader.hpp"
 #include "strings/TalkFormat.hpp"
+#include "strings/TalkPo.hpp"
 #include "strings/TalkProgress.hpp"
 #include "strings/TextOut.hpp"
 
@@ -21,14 +22,16 @@ namespace {
 
 constexpr std::string_view kTargetKeyword = "#Target:";
 
-// The dump path of the "#Target: " line at index: the line without its text
-// up to the first ":" and the one blank after it. Nothing when the job log
-// has no such line there (it ends, or the group has no target line).
-std::optional<std::string> DumpPathOf(const TStringList& lines, std::size_t index) {
+// The path of the target line at index that starts with keyword ("#Target: "
+// for a dump, "#Target PO: " for a PO file): the line without its text up to
+// the first ":" and the one blank after it. Nothing when the job log has no
+// such line there (it ends, or the group has no target line).
+std::optional<std::string> TargetPathOf(const TStringList& lines, std::size_t index,
+                                        std::string_view keyword = kTargetKeyword) {
   if (index >= lines.Count()) return std::nullopt;
   const std::string& line = lines.Get(index);
   const std::size_t first = line.find_first_not_of(" \t");
-  if (first == std::string::npos || line.compare(first, kTargetKeyword.size(), kTargetKeyword) != 0) {
+  if (first == std::string::npos || line.compare(first, keyword.size(), keyword) != 0) {
     return std::nullopt;
   }
   return line.substr(std::min(line.find(':') + 2, line.size()));
@@ -109,7 +112,10 @@ class TRebuild {
 }  // namespace
 
 std::size_t InsertTalk(RunState& run, const std::string& targetPath, std::size_t startIndex) {
-  const auto dumpPath = DumpPathOf(run.ReplayLines, startIndex);
+  if (const auto poPath = TargetPathOf(run.ReplayLines, startIndex, kPoTargetKeyword)) {
+    return InsertTalkPo(run, targetPath, *poPath, startIndex);
+  }
+  const auto dumpPath = TargetPathOf(run.ReplayLines, startIndex);
   if (!dumpPath) {
     run.Result(FileNamePart(targetPath) + " not rebuilt: no \"#Target: \" line names its text dump.");
     return startIndex;

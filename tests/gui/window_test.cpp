@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QMenu>
+#include <QToolButton>
 #include <QTimer>
+#include <deque>
 
 #include "framework/Errors.hpp"
 #include "framework/Paths.hpp"
+#include "gui/TalkChoiceBar.hpp"
 #include "gui/WindowFixture.hpp"
 
 namespace trovex {
@@ -175,6 +179,44 @@ TEST_F(Window, TheKindsChoiceSetsWhatExtractionWrites) {
   window.findChild<QAction*>("Kind_bmp")->setChecked(false);
   window.findChild<QAction*>("Kind_mos")->setChecked(false);
   EXPECT_EQ(window.Form().Run().ExtractKinds, kindWav | kindMve | kindImage);
+}
+
+TEST_F(Window, StringTableChoicesShowForTablesAndSetWhatExtractionWrites) {
+  auto* bar = window.findChild<TTalkChoiceBar*>("TalkChoices");
+  ASSERT_NE(bar, nullptr);
+  EXPECT_FALSE(bar->isVisibleTo(&window));
+  test::WriteFileBytes(dir / "dialog.tlk", "");
+  openAnswers.push_back({true, 2, {dir / "dialog.tlk"}});
+  Click(Button::BAddLog);
+  EXPECT_TRUE(bar->isVisibleTo(&window));
+  // Inside the toolbar's frame, clear of the toolbar's buttons.
+  const QRect frame = window.Controls().ToolBar1->parentWidget()->rect();
+  EXPECT_TRUE(frame.contains(bar->geometry())) << bar->x() << "," << bar->y() << " " << bar->width() << "x" << bar->height();
+  const QToolButton* kinds = window.findChild<QToolButton*>("Kinds");
+  EXPECT_GT(bar->x(), kinds->mapTo(window.Controls().ToolBar1->parentWidget(), QPoint(kinds->width(), 0)).x());
+  EXPECT_EQ(window.Form().Run().Talk.form, TextForm::Dump);
+  EXPECT_FALSE(bar->CodePage()->isEnabled());
+  bar->Form()->setCurrentIndex(bar->Form()->findData("po"));
+  bar->CodePage()->setCurrentIndex(bar->CodePage()->findData("932"));
+  EXPECT_EQ(window.Form().Run().Talk.form, TextForm::Po);
+  EXPECT_EQ(window.Form().Run().Talk.codePage, 932u);
+  // An earlier translation and its source, then forgotten.
+  std::deque<QString> chosen = {"/old/de.tlk", ""};
+  bar->chooseTable = [&chosen](const QString&) { return Take(chosen, QString()); };
+  ASSERT_TRUE(bar->Earlier()->isEnabled());
+  bar->Earlier()->menu()->actions()[0]->trigger();
+  EXPECT_EQ(window.Form().Run().Talk.translation, "/old/de.tlk");
+  EXPECT_EQ(window.Form().Run().Talk.translationSource, "");
+  EXPECT_EQ(bar->Earlier()->text(), "Earlier: de.tlk");
+  bar->Earlier()->menu()->actions()[1]->trigger();
+  EXPECT_EQ(window.Form().Run().Talk.translation, "");
+  // A new window starts with the remembered choices.
+  TTrovexWindow second;
+  EXPECT_EQ(second.Form().Run().Talk.form, TextForm::Po);
+  EXPECT_EQ(second.Form().Run().Talk.codePage, 932u);
+  Click(Button::BClearAll);
+  AddArchives({"A.bif"});
+  EXPECT_FALSE(bar->isVisibleTo(&window));
 }
 
 }  // namespace

@@ -103,4 +103,22 @@ std::string ParagraphText(Random& random, std::size_t paragraphs) {
   return out;
 }
 
+std::vector<std::string> EveryCharacterStrings(bool doubleByte) {
+  std::vector<std::string> strings(1);
+  for (int byte = 0x20; byte < (doubleByte ? 0x80 : 0x100); ++byte) {
+    if (strings.back().size() == 48) strings.emplace_back();
+    strings.back() += static_cast<char>(byte);
+  }
+  if (!doubleByte) return strings;
+  for (int lead = 0x81; lead < 0xFF; ++lead) {
+    std::string pairs;
+    for (int trail = 0x40; trail < 0xFF; ++trail) {
+      pairs += static_cast<char>(lead);
+      pairs += static_cast<char>(trail);
+    }
+    strings.push_back(pairs);
+  }
+  return strings;
+}
+
 }  // namespace trovex::build

@@ -35,4 +35,9 @@ std::string RandomTalkString(Random& random, std::size_t averageLength);
 // token.
 std::string ParagraphText(Random& random, std::size_t paragraphs);
 
+// Strings that hold every byte from 0x20 up (an 8-bit code page), or every
+// lead byte from 0x81 with every trail byte from 0x40 (a double-byte page),
+// so a table of them holds every character of its page.
+std::vector<std::string> EveryCharacterStrings(bool doubleByte);
+
 }  // namespace trovex::build

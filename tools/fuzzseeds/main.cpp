@@ -78,6 +78,14 @@ std::vector<std::string> TalkDumps() {
   return dumps;
 }
 
+std::vector<std::string> PoFiles() {
+  const std::string header =
+      "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n\"X-Trovex-Code-Page: 932\\n\"\n\n";
+  return {header + "#. sound: SPCH0001\n#, fuzzy\nmsgctxt \"0\"\nmsgid \"\"\n\"Hello <CHARNAME>\\n\"\n\"two\"\n"
+                   "msgstr \"\xE6\x97\xA5\xE6\x9C\xAC\"\n\n#~ msgctxt \"1\"\n#~ msgid \"old\"\n#~ msgstr \"alt\"\n",
+          header + "msgctxt \"7\"\nmsgid \"a\"\nmsgid_plural \"b\"\nmsgstr[0] \"c\"\nmsgstr[1] \"d\"\n"};
+}
+
 std::vector<std::string> KeyInputs() {
   std::vector<std::string> inputs;
   const std::string key =
@@ -203,6 +211,7 @@ int main(int argc, char** argv) {
       {"biff_table", BiffTables},     {"compressed_biff", CompressedArchives},
       {"compressed_item", CompressedItems}, {"talk_table", TalkTables},
       {"talk_dump", TalkDumps},       {"key_index", KeyInputs},
+      {"po_file", PoFiles},
       {"job_log", JobLogs},
       {"bmp_file", Bitmaps},          {"glyph_sheet", [] { return std::vector<std::string>{BitmapFile(SmallSheet())}; }},
       {"bam_image", Bams},            {"mos_image", Moses},
