@@ -81,6 +81,8 @@ FileHandle CreateNew(const std::string& path, bool& nameTaken) {
   return fd < 0 ? kNoFile : fd;
 }
 
+std::FILE* OpenReadStream(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
+
 FileHandle CreateUnnamed(const std::string& dir) {
   // Such a file is given its name through /proc/self/fd.
   static const bool canName = ::access("/proc/self/fd", F_OK) == 0;
@@ -94,9 +96,7 @@ bool NameUnnamed(FileHandle file, const std::string& path) {
   return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
-void CloseFile(FileHandle file) {
-  if (file != kNoFile) ::close(Fd(file));
-}
+bool CloseFile(FileHandle file) { return file == kNoFile || ::close(Fd(file)) == 0; }
 
 std::int64_t ReadAt(FileHandle file, void* buffer, std::size_t count, std::int64_t offset) {
   for (;;) {

@@ -115,7 +115,9 @@ TEST_P(SoundTrackTest, InsertsARecordingAtTheMoviesRate) {
   EXPECT_EQ(test::FfmpegTrack(movie, dir / "ffmpeg.wav").samples, expected);
   EXPECT_EQ(test::BytesBesideAudio(movie), videoBefore);
   EXPECT_EQ(test::ReadFileBytes(movie).size(), size);
-  EXPECT_EQ(test::FfmpegVideoFrames(movie), static_cast<int>(shape.videoFrames));
+  if (test::kFfmpegRuns) {
+    EXPECT_EQ(test::FfmpegVideoFrames(movie), static_cast<int>(shape.videoFrames));
+  }
 }
 
 // The last audio frame of each chunk of frames per chunk: all of its sound
@@ -146,9 +148,11 @@ TEST_P(SoundTrackTest, SilenceFollowsARecordingThatEndsInsideAChunk) {
     recording.resize(build::TrackFrames(shape) * shape.channels, 0);
     const auto expected = test::Scaled(Decoded(shape, recording), EightBit());
     EXPECT_EQ(test::ReadWave(dir / "again.wav").samples, expected) << length;
-    EXPECT_EQ(test::FfmpegTrack(movie, dir / "ffmpeg.wav").samples,
-              LastFrameOfEachChunk(expected, slot * shape.channels, shape.framesPerChunk))
-        << length;
+    if (test::kFfmpegRuns) {
+      EXPECT_EQ(test::FfmpegTrack(movie, dir / "ffmpeg.wav").samples,
+                LastFrameOfEachChunk(expected, slot * shape.channels, shape.framesPerChunk))
+          << length;
+    }
   }
 }
 
