@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <cmath>
 
 #include "AudioFrames.hpp"
@@ -264,6 +268,32 @@ TEST(SoundTrackConversion, AnEditChangesOnlyTheFramesItTouches) {
   ASSERT_NE(first, 0u);
   EXPECT_LT(last - first, slot + 2) << "the differences lie within one audio frame";
 }
+
+#ifndef _WIN32
+mode_t ModeOf(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0 ? (status.st_mode & 07777) : 0;
+}
+
+// A replaced movie keeps its permissions; a new WAVE file gets those the
+// process's mask leaves of the usual read and write for everyone.
+TEST(SoundTrackFiles, KeepTheMoviesPermissionsAndGiveNewFilesTheUsualOnes) {
+  test::TempDir dir;
+  mve::Progress progress{nullptr, nullptr};
+  MovieShape shape;
+  test::WriteFileBytes(dir / "M.MVE", build::MakeMovie(shape, build::ToneSamples(shape, build::TrackFrames(shape))));
+  ::chmod((dir / "M.MVE").c_str(), 0640);
+  const mode_t mask = ::umask(027);
+  mve::ExtractTrack(dir / "M.MVE", dir / "M.wav", progress);
+  test::WriteWave(dir / "new.wav", 22050, 1, SF_FORMAT_PCM_16, std::vector<float>(20000, 0.25f));
+  mve::InsertTrack(dir / "new.wav", dir / "M.MVE", progress);
+  ::umask(mask);
+  EXPECT_EQ(ModeOf(dir / "M.wav"), 0640u);
+  ::chmod((dir / "M.MVE").c_str(), 0604);
+  mve::InsertTrack(dir / "M.wav", dir / "M.MVE", progress);
+  EXPECT_EQ(ModeOf(dir / "M.MVE"), 0604u);
+}
+#endif
 
 }  // namespace
 }  // namespace trovex
