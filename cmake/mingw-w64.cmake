@@ -11,6 +11,16 @@ set(CMAKE_CXX_COMPILER ${TROVEX_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${TROVEX_MINGW_TRIPLE}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${TROVEX_MINGW_TRIPLE})
+# The libraries that scripts/build-windows-deps built into the folder
+# TROVEX_WINDOWS_DEPS, each in a folder of its own that a stamp marks as
+# complete.
+if(TROVEX_WINDOWS_DEPS)
+  file(GLOB trovex_dependency_stamps ${TROVEX_WINDOWS_DEPS}/*/stamp)
+  foreach(stamp IN LISTS trovex_dependency_stamps)
+    get_filename_component(prefix ${stamp} DIRECTORY)
+    list(APPEND CMAKE_FIND_ROOT_PATH ${prefix})
+  endforeach()
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "framework/Platform.hpp"
+
 namespace mve {
 
 namespace {
@@ -105,7 +107,7 @@ std::vector<AudioSlot> AudioTrack::Slots(const Chunk& chunk) {
 }
 
 MovieReader::MovieReader(const std::string& path) : path_(path) {
-  file_ = std::fopen(path.c_str(), "rb");
+  file_ = trovex::platform::OpenReadStream(path);
   if (file_ == nullptr) throw MovieError("Cannot open file " + path);
   buffer_.resize(1 << 20);
   std::setvbuf(file_, buffer_.data(), _IOFBF, buffer_.size());
@@ -140,8 +142,11 @@ void MovieReader::CheckHeader() {
   }
 }
 
-MovieReader::~MovieReader() {
+MovieReader::~MovieReader() { Close(); }
+
+void MovieReader::Close() {
   if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
 }
 
 void MovieReader::ReadExact(void* buffer, std::size_t count) {

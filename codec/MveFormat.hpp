@@ -104,6 +104,8 @@ class MovieReader {
   // reader closes it.
   MovieReader(std::FILE* file, const std::string& path);
   ~MovieReader();
+  // Lets go of the file, which Windows replaces only once nobody has it open.
+  void Close();
   MovieReader(const MovieReader&) = delete;
   MovieReader& operator=(const MovieReader&) = delete;
 

@@ -1,9 +1,5 @@
 #include "OutputFile.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -19,9 +15,9 @@ namespace {
 namespace platform = trovex::platform;
 
 // Writes count bytes at offset, as many calls as that takes.
-bool WriteAll(int fd, const char* bytes, std::size_t count, std::int64_t offset) {
+bool WriteAll(platform::FileHandle file, const char* bytes, std::size_t count, std::int64_t offset) {
   while (count > 0) {
-    const ssize_t done = ::pwrite(fd, bytes, count, offset);
+    const std::int64_t done = platform::WriteAt(file, bytes, count, offset);
     if (done <= 0) return false;
     bytes += done;
     offset += done;
@@ -32,28 +28,20 @@ bool WriteAll(int fd, const char* bytes, std::size_t count, std::int64_t offset)
 
 // Copies the first count bytes of source to the start of dest, inside the
 // kernel where it can, else through a buffer.
-bool CopyStart(int source, std::int64_t count, int dest) {
-  loff_t from = 0, to = 0;
-  while (count > 0) {
-    const ssize_t done = ::copy_file_range(source, &from, dest, &to, static_cast<std::size_t>(count), 0);
-    if (done <= 0) break;
-    count -= done;
-  }
+bool CopyStart(platform::FileHandle source, std::int64_t count, platform::FileHandle dest) {
+  std::int64_t from = 0, to = 0;
+  const std::int64_t copied = platform::KernelCopy(source, from, dest, to, count);
+  if (copied < 0) return false;
+  count -= copied;
   std::vector<char> buffer(count > 0 ? 1 << 20 : 0);
   while (count > 0) {
     const std::size_t wanted = std::min<std::size_t>(buffer.size(), static_cast<std::size_t>(count));
-    const ssize_t got = ::pread(source, buffer.data(), wanted, from);
+    const std::int64_t got = platform::ReadAt(source, buffer.data(), wanted, from);
     if (got <= 0 || !WriteAll(dest, buffer.data(), static_cast<std::size_t>(got), from)) return false;
     from += got;
     count -= got;
   }
   return true;
-}
-
-mode_t NewFileMode() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
 }
 
 }  // namespace
@@ -72,24 +60,29 @@ OutputFile::OutputFile(const std::string& finalPath) : finalPath_(finalPath) {
         return file != platform::kNoFile;
       });
   if (!created) throw MovieError("Cannot create file " + finalPath);
-  fd_ = static_cast<int>(file);
+  file_ = file;
 }
 
 OutputFile::~OutputFile() {
   if (committed_) return;
-  ::close(fd_);
+  platform::CloseFile(file_);
   if (!unnamed_) platform::RemoveFile(tempPath_);
 }
 
+bool OutputFile::TryWriteAt(std::int64_t offset, const void* bytes, std::size_t count) {
+  return WriteAll(file_, static_cast<const char*>(bytes), count, offset);
+}
+
 void OutputFile::WriteAt(std::int64_t offset, const void* bytes, std::size_t count) {
-  if (!WriteAll(fd_, static_cast<const char*>(bytes), count, offset)) throw MovieError("Cannot write file " + finalPath_);
+  if (!TryWriteAt(offset, bytes, count)) throw MovieError("Cannot write file " + finalPath_);
 }
 
 void OutputFile::CopyFrom(const std::string& path, std::int64_t count) {
-  const int source = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (source < 0) throw MovieError("Cannot open file " + path);
-  const bool copied = CopyStart(source, count, fd_);
-  ::close(source);
+  platform::OpenRefusal refusal{};
+  const platform::FileHandle source = platform::OpenExisting(path, platform::Access::Read, refusal);
+  if (source == platform::kNoFile) throw MovieError("Cannot open file " + path);
+  const bool copied = CopyStart(source, count, file_);
+  platform::CloseFile(source);
   if (!copied) throw MovieError("Cannot write file " + finalPath_);
 }
 
@@ -97,23 +90,23 @@ void OutputFile::CopyFrom(const std::string& path, std::int64_t count) {
 // (the movie it replaces) a temporary name, and is renamed over.
 bool OutputFile::Name() {
   if (!unnamed_) return true;
-  if (platform::NameUnnamed(fd_, finalPath_)) {
+  if (platform::NameUnnamed(file_, finalPath_)) {
     finalNamed_ = true;
     return true;
   }
   return trovex::WithTemporaryName(finalPath_, tempPath_, [this](const std::string& name, bool& nameTaken) {
-    const bool linked = platform::NameUnnamed(fd_, name);
+    const bool linked = platform::NameUnnamed(file_, name);
     nameTaken = !linked && platform::Exists(name);
     return linked;
   });
 }
 
 void OutputFile::Commit() {
-  struct stat old {};
-  const mode_t mode = ::stat(finalPath_.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
-  const bool named = ::fchmod(fd_, mode) == 0 && Name();
+  // A new file was created with the usual permissions already.
+  const platform::FileStatus old = platform::StatusOf(finalPath_);
+  const bool named = (!old.exists || platform::SetPermissions(file_, old.permissions)) && Name();
   committed_ = true;
-  const bool closed = ::close(fd_) == 0;
+  const bool closed = platform::CloseFile(file_);
   if (named && finalNamed_) return;
   if (!named || !closed || !platform::MoveOver(tempPath_, finalPath_)) {
     if (!tempPath_.empty()) platform::RemoveFile(tempPath_);

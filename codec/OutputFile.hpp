@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "framework/Platform.hpp"
+
 namespace mve {
 
 class OutputFile {
@@ -15,8 +17,9 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  int Descriptor() const { return fd_; }
-  // Writes count bytes at offset, over what the file holds there.
+  // Writes count bytes at offset, over what the file holds there; false
+  // when the system fails.
+  bool TryWriteAt(std::int64_t offset, const void* bytes, std::size_t count);
   void WriteAt(std::int64_t offset, const void* bytes, std::size_t count);
   // Copies the first count bytes of the file at path to the start of this
   // one, inside the kernel where it can.
@@ -30,7 +33,7 @@ class OutputFile {
 
   std::string finalPath_;
   std::string tempPath_;
-  int fd_ = -1;
+  trovex::platform::FileHandle file_ = trovex::platform::kNoFile;
   bool unnamed_ = false;     // written without a name until Commit
   bool finalNamed_ = false;  // an unnamed file that took the final name at once
   bool committed_ = false;

@@ -1,7 +1,6 @@
 #include "SoundTrack.hpp"
 
 #include <sndfile.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -14,6 +13,7 @@
 #include "MveFormat.hpp"
 #include "OutputFile.hpp"
 #include "WaveInput.hpp"
+#include "framework/Platform.hpp"
 
 namespace mve {
 
@@ -56,7 +56,8 @@ class WaveOutput {
     info.samplerate = static_cast<int>(format.rate);
     info.channels = static_cast<int>(format.channels);
     info.format = SF_FORMAT_WAV | (format.EightBit() ? SF_FORMAT_PCM_U8 : SF_FORMAT_PCM_16);
-    sound_ = sf_open_fd(file_.Descriptor(), SFM_WRITE, &info, SF_FALSE);
+    SF_VIRTUAL_IO access{Length, Seek, Read, Write, Tell};
+    sound_ = sf_open_virtual(&access, SFM_WRITE, &info, this);
     if (sound_ == nullptr) throw MovieError("Cannot create file " + path + ": " + sf_strerror(nullptr));
     eightBit_ = format.EightBit();
     channels_ = format.channels;
@@ -83,7 +84,29 @@ class WaveOutput {
   }
 
  private:
+  // The WAVE library writes through the output file's own calls, which are
+  // the same on every platform; it reads nothing back of a file it writes.
+  static WaveOutput& Of(void* user) { return *static_cast<WaveOutput*>(user); }
+  static sf_count_t Length(void* user) { return Of(user).length_; }
+  static sf_count_t Tell(void* user) { return Of(user).position_; }
+  static sf_count_t Seek(sf_count_t offset, int whence, void* user) {
+    WaveOutput& out = Of(user);
+    const sf_count_t base = whence == SEEK_CUR ? out.position_ : whence == SEEK_END ? out.length_ : 0;
+    if (base + offset < 0) return -1;
+    return out.position_ = base + offset;
+  }
+  static sf_count_t Read(void*, sf_count_t, void*) { return 0; }
+  static sf_count_t Write(const void* bytes, sf_count_t count, void* user) {
+    WaveOutput& out = Of(user);
+    if (!out.file_.TryWriteAt(out.position_, bytes, static_cast<std::size_t>(count))) return 0;
+    out.position_ += count;
+    out.length_ = std::max(out.length_, out.position_);
+    return count;
+  }
+
   OutputFile file_;
+  sf_count_t position_ = 0;
+  sf_count_t length_ = 0;
   std::string path_;
   SNDFILE* sound_ = nullptr;
   bool eightBit_ = false;
@@ -92,9 +115,9 @@ class WaveOutput {
 
 // The WAVE file would replace the movie itself (however the path is spelled).
 bool SameFile(const std::string& a, const std::string& b) {
-  struct stat first {}, second {};
-  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-         first.st_ino == second.st_ino;
+  namespace platform = trovex::platform;
+  const platform::FileStatus first = platform::StatusOf(a), second = platform::StatusOf(b);
+  return first.exists && second.exists && first.id == second.id;
 }
 
 std::string NoSoundTrack(const std::string& moviePath) { return moviePath + " has no sound track"; }
@@ -220,6 +243,7 @@ std::string InsertTrack(const std::string& wavePath, const std::string& moviePat
     progress.Report(reader.Position(), reader.Size());
   }
   if (!track.Format()) throw MovieError(NoSoundTrack(moviePath));
+  reader.Close();
   if (output) output->Commit();
   progress.Report(1, 1);
   return dropped.Note(wavePath, moviePath, track.Format()->rate);

@@ -2,13 +2,14 @@
 
 #include <sndfile.h>
 #include <soxr.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+
+#include "framework/Platform.hpp"
 
 namespace mve {
 
@@ -29,8 +30,11 @@ std::int16_t Quantize(float value, bool eightBit) {
 std::FILE* StreamOf(void* user) { return static_cast<std::FILE*>(user); }
 
 sf_count_t StreamLength(void* user) {
-  struct stat status {};
-  return ::fstat(::fileno(StreamOf(user)), &status) == 0 ? status.st_size : -1;
+  std::FILE* stream = StreamOf(user);
+  const off_t here = ::ftello(stream);
+  if (here < 0 || ::fseeko(stream, 0, SEEK_END) != 0) return -1;
+  const off_t end = ::ftello(stream);
+  return ::fseeko(stream, here, SEEK_SET) == 0 ? end : -1;
 }
 
 sf_count_t StreamSeek(sf_count_t offset, int whence, void* user) {
@@ -50,7 +54,7 @@ sf_count_t StreamTell(void* user) { return ::ftello(StreamOf(user)); }
 WaveInput::WaveInput(const std::string& path, const AudioFormat& format) : path_(path), format_(format) {
   // The WAVE library reads 8 KiB at a time; it is given the file through a
   // stream that reads 1 MiB at a time.
-  stream_.reset(std::fopen(path.c_str(), "rb"));
+  stream_.reset(trovex::platform::OpenReadStream(path));
   if (stream_ == nullptr) throw MovieError("Cannot read the sound file " + path + ": " + std::strerror(errno));
   streamBuffer_.resize(1 << 20);
   std::setvbuf(stream_.get(), streamBuffer_.data(), _IOFBF, streamBuffer_.size());

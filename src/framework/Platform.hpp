@@ -51,6 +51,9 @@ FileHandle OpenExisting(const std::string& path, Access access, OpenRefusal& ref
 // Creates a file that must not exist yet, for reading and writing; kNoFile
 // when that fails, with nameTaken telling whether the name was in use.
 FileHandle CreateNew(const std::string& path, bool& nameTaken);
+// Opens an existing file for reading through the C library's buffered
+// streams (null when that fails, errno telling why).
+std::FILE* OpenReadStream(const std::string& path);
 // A file without a name in the folder dir, where the system offers such
 // files (kNoFile elsewhere), and the name it gets once complete.
 FileHandle CreateUnnamed(const std::string& dir);
@@ -58,7 +61,8 @@ bool NameUnnamed(FileHandle file, const std::string& path);
 // A path by which a library that opens files by name reads the open file;
 // empty where the system offers none.
 std::string PathOfOpenFile(FileHandle file);
-void CloseFile(FileHandle file);
+// False when the system reports a failure (of a delayed write, say).
+bool CloseFile(FileHandle file);
 
 // The only two calls that move file bytes into and out of the program:
 // count bytes at offset; the count transferred (0 at the end of the file on
@@ -101,11 +105,14 @@ bool ProcessRunning(unsigned long id);
 std::int64_t FreeSpace(const std::string& dir);
 
 // Shared libraries: the loaded library, or null with the loader's
-// explanation in error (no dialog of the system's for a missing one).
+// explanation in error (no dialog of the system's for a missing one). A bare
+// file name is looked for through the system's library search on POSIX
+// (which the program's run path leads), and in the program's own folder only
+// on Windows, whose search would try the current folder and PATH as well.
 void* OpenLibrary(const std::string& path, std::string& error);
 void* LibraryExport(void* library, const std::string& name);
 void CloseLibrary(void* library);
-// The file name of a library called name ("libNAME.so", "NAME.dll").
+// The file name of a library called name ("libNAME.so", "libNAME.dll").
 std::string LibraryFileName(const std::string& name);
 
 // Code pages (Windows numbers, 65001 for UTF-8): the character that each of

@@ -84,6 +84,8 @@ FileHandle CreateNew(const std::string& path, bool& nameTaken) {
   return fd < 0 ? kNoFile : fd;
 }
 
+std::FILE* OpenReadStream(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
+
 FileHandle CreateUnnamed(const std::string& dir) {
   // Such a file is given its name through /proc/self/fd.
   static const bool canName = ::access("/proc/self/fd", F_OK) == 0;
@@ -102,9 +104,7 @@ std::string PathOfOpenFile(FileHandle file) {
   return hasPaths ? "/proc/self/fd/" + std::to_string(file) : std::string();
 }
 
-void CloseFile(FileHandle file) {
-  if (file != kNoFile) ::close(Fd(file));
-}
+bool CloseFile(FileHandle file) { return file == kNoFile || ::close(Fd(file)) == 0; }
 
 std::int64_t ReadAt(FileHandle file, void* buffer, std::size_t count, std::int64_t offset) {
   for (;;) {

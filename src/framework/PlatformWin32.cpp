@@ -151,15 +151,15 @@ FileHandle CreateNew(const std::string& path, bool& nameTaken) {
   return Ours(handle);
 }
 
+std::FILE* OpenReadStream(const std::string& path) { return _wfopen(SystemPath(path).c_str(), L"rb"); }
+
 FileHandle CreateUnnamed(const std::string&) { return kNoFile; }
 
 bool NameUnnamed(FileHandle, const std::string&) { return false; }
 
 std::string PathOfOpenFile(FileHandle) { return {}; }
 
-void CloseFile(FileHandle file) {
-  if (file != kNoFile) CloseHandle(Win(file));
-}
+bool CloseFile(FileHandle file) { return file == kNoFile || CloseHandle(Win(file)) != 0; }
 
 std::int64_t ReadAt(FileHandle file, void* buffer, std::size_t count, std::int64_t offset) {
   OVERLAPPED where = At(offset);
@@ -265,10 +265,31 @@ std::int64_t FreeSpace(const std::string& dir) {
   return static_cast<std::int64_t>(available.QuadPart);
 }
 
+namespace {
+
+// The folder of the running program, without a trailing separator.
+std::wstring ProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return L".";
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+}  // namespace
+
 void* OpenLibrary(const std::string& path, std::string& error) {
+  std::wstring name = SystemPath(path);
+  if (name.find_first_of(L"\\/:") == std::wstring::npos) name = ProgramFolder() + L"\\" + name;
   DWORD previousMode = 0;
   SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode);
-  const HMODULE library = LoadLibraryW(SystemPath(path).c_str());
+  const HMODULE library = LoadLibraryW(name.c_str());
   const DWORD code = GetLastError();
   SetThreadErrorMode(previousMode, nullptr);
   if (library == nullptr) {
@@ -292,7 +313,8 @@ void* LibraryExport(void* library, const std::string& name) {
 
 void CloseLibrary(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
 
-std::string LibraryFileName(const std::string& name) { return name + ".dll"; }
+// The name that the mingw-w64 toolchain gives the libraries it builds.
+std::string LibraryFileName(const std::string& name) { return "lib" + name + ".dll"; }
 
 // The arguments as typed, from the UTF-16 command line, in the code page
 // that paths are converted with; argv holds them in the ANSI code page.

@@ -31,7 +31,7 @@ class TSharedLibrary {
 };
 
 // The platform's file name for a library called name ("libNAME.so" on
-// POSIX systems, "NAME.dll" on Windows).
+// POSIX systems, "libNAME.dll" on Windows, as mingw-w64 names them).
 std::string SharedLibraryFileName(const std::string& name);
 
 }  // namespace trovex

@@ -1,6 +1,11 @@
 // Helpers for the movie tests: WAVE files read and written through the WAVE
 // library, ffmpeg as the outside decoder, and a movie's bytes apart from its
 // audio data.
+//
+// The Windows build, run under wine, cannot wait for a program of the build
+// machine: there the track is read through the codec's own extraction, which
+// the native build checks against ffmpeg, and checks of what only ffmpeg
+// tells are left to the native build (kFfmpegRuns).
 #pragma once
 
 #include <sndfile.h>
@@ -10,9 +15,16 @@
 #include <vector>
 
 #include "MveFormat.hpp"
+#include "SoundTrack.hpp"
 #include "support/Process.hpp"
 
 namespace trovex::test {
+
+#ifdef _WIN32
+constexpr bool kFfmpegRuns = false;
+#else
+constexpr bool kFfmpegRuns = true;
+#endif
 
 struct Wave {
   int rate = 0;
@@ -56,12 +68,18 @@ inline std::vector<std::int16_t> Scaled(const std::vector<std::int16_t>& samples
 
 // The sound track as ffmpeg decodes it from the movie.
 inline Wave FfmpegTrack(const std::string& movie, const std::string& wave) {
-  RunProcess({"/usr/bin/ffmpeg", "-v", "error", "-y", "-i", movie, "-map", "0:a:0", "-c:a", "pcm_s16le", wave});
+  if (kFfmpegRuns) {
+    RunProcess({"/usr/bin/ffmpeg", "-v", "error", "-y", "-i", movie, "-map", "0:a:0", "-c:a", "pcm_s16le", wave});
+  } else {
+    mve::Progress progress{nullptr, nullptr};
+    mve::ExtractTrack(movie, wave, progress);
+  }
   return ReadWave(wave);
 }
 
 // The number of video frames ffmpeg reads from the movie.
 inline int FfmpegVideoFrames(const std::string& movie) {
+  if (!kFfmpegRuns) return -1;
   const auto result = RunProcess({"/usr/bin/ffprobe", "-v", "error", "-select_streams", "v:0", "-count_packets", "-show_entries",
                                   "stream=nb_read_packets", "-of", "csv=p=0", movie});
   return result.status == 0 ? std::atoi(result.out.c_str()) : -1;

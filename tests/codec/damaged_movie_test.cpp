@@ -1,4 +1,3 @@
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include "MveApi.h"
@@ -6,6 +5,7 @@
 #include "builders/Bytes.hpp"
 #include "builders/MveBuilder.hpp"
 #include "codec/MovieChecks.hpp"
+#include "framework/SharedLibrary.hpp"
 #include "support/TempDir.hpp"
 
 namespace trovex {
@@ -130,13 +130,13 @@ void MVE_CALL Record(void* context, std::int32_t position) { static_cast<Positio
 
 // The exports, as the program calls them: through the loaded library.
 TEST_F(DamagedMovieTest, ExportsReportProgressAndFailures) {
-  void* library = dlopen(MVE_LIBRARY_PATH, RTLD_NOW);
-  ASSERT_NE(library, nullptr) << dlerror();
-  const auto init = reinterpret_cast<decltype(&InitCodec)>(dlsym(library, "InitCodec"));
-  const auto extract = reinterpret_cast<decltype(&ExtractSound)>(dlsym(library, "ExtractSound"));
-  const auto insert = reinterpret_cast<decltype(&InsertSound)>(dlsym(library, "InsertSound"));
-  const auto close = reinterpret_cast<decltype(&CloseCodec)>(dlsym(library, "CloseCodec"));
-  const auto lastError = reinterpret_cast<decltype(&LastError)>(dlsym(library, "LastError"));
+  const TSharedLibrary library(MVE_LIBRARY_PATH);
+  ASSERT_TRUE(library.Loaded()) << library.LoadError();
+  const auto init = library.Export<decltype(&InitCodec)>("InitCodec");
+  const auto extract = library.Export<decltype(&ExtractSound)>("ExtractSound");
+  const auto insert = library.Export<decltype(&InsertSound)>("InsertSound");
+  const auto close = library.Export<decltype(&CloseCodec)>("CloseCodec");
+  const auto lastError = library.Export<decltype(&LastError)>("LastError");
   ASSERT_TRUE(init && extract && insert && close && lastError);
 
   test::WriteFileBytes(dir / "M.MVE", good);
@@ -156,7 +156,6 @@ TEST_F(DamagedMovieTest, ExportsReportProgressAndFailures) {
   EXPECT_NE(std::string(lastError()).find("missing.wav"), std::string::npos);
   close();
   EXPECT_EQ(test::ReadFileBytes(dir / "M.MVE"), good);
-  dlclose(library);
 }
 
 }  // namespace

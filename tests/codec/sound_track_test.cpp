@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <cmath>
 
 #include "AudioFrames.hpp"
@@ -115,7 +119,9 @@ TEST_P(SoundTrackTest, InsertsARecordingAtTheMoviesRate) {
   EXPECT_EQ(test::FfmpegTrack(movie, dir / "ffmpeg.wav").samples, expected);
   EXPECT_EQ(test::BytesBesideAudio(movie), videoBefore);
   EXPECT_EQ(test::ReadFileBytes(movie).size(), size);
-  EXPECT_EQ(test::FfmpegVideoFrames(movie), static_cast<int>(shape.videoFrames));
+  if (test::kFfmpegRuns) {
+    EXPECT_EQ(test::FfmpegVideoFrames(movie), static_cast<int>(shape.videoFrames));
+  }
 }
 
 // The last audio frame of each chunk of frames per chunk: all of its sound
@@ -146,9 +152,11 @@ TEST_P(SoundTrackTest, SilenceFollowsARecordingThatEndsInsideAChunk) {
     recording.resize(build::TrackFrames(shape) * shape.channels, 0);
     const auto expected = test::Scaled(Decoded(shape, recording), EightBit());
     EXPECT_EQ(test::ReadWave(dir / "again.wav").samples, expected) << length;
-    EXPECT_EQ(test::FfmpegTrack(movie, dir / "ffmpeg.wav").samples,
-              LastFrameOfEachChunk(expected, slot * shape.channels, shape.framesPerChunk))
-        << length;
+    if (test::kFfmpegRuns) {
+      EXPECT_EQ(test::FfmpegTrack(movie, dir / "ffmpeg.wav").samples,
+                LastFrameOfEachChunk(expected, slot * shape.channels, shape.framesPerChunk))
+          << length;
+    }
   }
 }
 
@@ -260,6 +268,32 @@ TEST(SoundTrackConversion, AnEditChangesOnlyTheFramesItTouches) {
   ASSERT_NE(first, 0u);
   EXPECT_LT(last - first, slot + 2) << "the differences lie within one audio frame";
 }
+
+#ifndef _WIN32
+mode_t ModeOf(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0 ? (status.st_mode & 07777) : 0;
+}
+
+// A replaced movie keeps its permissions; a new WAVE file gets those the
+// process's mask leaves of the usual read and write for everyone.
+TEST(SoundTrackFiles, KeepTheMoviesPermissionsAndGiveNewFilesTheUsualOnes) {
+  test::TempDir dir;
+  mve::Progress progress{nullptr, nullptr};
+  MovieShape shape;
+  test::WriteFileBytes(dir / "M.MVE", build::MakeMovie(shape, build::ToneSamples(shape, build::TrackFrames(shape))));
+  ::chmod((dir / "M.MVE").c_str(), 0640);
+  const mode_t mask = ::umask(027);
+  mve::ExtractTrack(dir / "M.MVE", dir / "M.wav", progress);
+  test::WriteWave(dir / "new.wav", 22050, 1, SF_FORMAT_PCM_16, std::vector<float>(20000, 0.25f));
+  mve::InsertTrack(dir / "new.wav", dir / "M.MVE", progress);
+  ::umask(mask);
+  EXPECT_EQ(ModeOf(dir / "M.wav"), 0640u);
+  ::chmod((dir / "M.MVE").c_str(), 0604);
+  mve::InsertTrack(dir / "M.wav", dir / "M.MVE", progress);
+  EXPECT_EQ(ModeOf(dir / "M.MVE"), 0604u);
+}
+#endif
 
 }  // namespace
 }  // namespace trovex
