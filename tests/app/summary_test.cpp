@@ -50,10 +50,10 @@ TEST_F(Summary, ArchiveExtractionNamesTheFolderTheSkippedItemsAndTheWayBack) {
   Add(kBiffFilter, {dir / "Sounds.bif"});
   const std::string out = dir / "out";
   EXPECT_EQ(ProcessInto(out),
-            (std::vector<std::string>{"", "Sounds.bif: 2 files in " + out + "/ACM Sound, 1 skipped",
+            (std::vector<std::string>{"", "Sounds.bif: 2 files in " + JoinPath(out, "ACM Sound") + ", 1 skipped",
                                       "Done: 1 of 1 input, 2 files written in " + out +
-                                          ". To put your edits back, add " + out +
-                                          "/result.log (Log files) and process it into a new folder."}));
+                                          ". To put your edits back, add " + JoinPath(out, "result.log") +
+                                          " (Log files) and process it into a new folder."}));
   EXPECT_EQ(window.statusFolder, out);
   // Save results starts where the run wrote.
   window.saveResultsAnswers.push_back(std::nullopt);

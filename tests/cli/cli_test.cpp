@@ -66,14 +66,20 @@ TEST(TrovexCli, UsageHelpAndVersion) {
   EXPECT_EQ(result.out.rfind("trovex-cli ", 0), 0u);
 }
 
+// The generator writes its usage in text mode: CR LF on Windows.
+std::string WithoutCarriageReturns(std::string text) {
+  std::erase(text, '\r');
+  return text;
+}
+
 TEST(TrovexSample, HelpPrintsTheUsageAndNoOptionBecomesAFolder) {
   test::TempDir dir;
   auto result = test::RunProcess({TROVEX_SAMPLE_PATH, "--help"}, dir.path());
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out.rfind("usage: trovex-sample DIR\n", 0), 0u);
+  EXPECT_EQ(WithoutCarriageReturns(result.out).rfind("usage: trovex-sample DIR\n", 0), 0u);
   result = test::RunProcess({TROVEX_SAMPLE_PATH, "--out"}, dir.path());
   EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.err, "usage: trovex-sample DIR\n");
+  EXPECT_EQ(WithoutCarriageReturns(result.err), "usage: trovex-sample DIR\n");
   EXPECT_EQ(test::ListDirectory(dir.path()), std::vector<std::string>{});
 }
 

@@ -68,7 +68,7 @@ TEST(WindowsFiles, AFileHeldWithoutSharingIsNeitherOpenedNorReplaced) {
     TFileStream stream(path, FileMode::OpenRead);
     FAIL();
   } catch (const EFOpenError& error) {
-    EXPECT_EQ(std::string(error.what()), "Cannot open file " + path);
+    EXPECT_EQ(std::string(error.what()), "Cannot open file " + path + ": Permission denied");
   }
   TSafeOutput out(path);
   out.WriteText("new");

@@ -28,16 +28,7 @@ class TalkCliTest : public ::testing::Test {
   }
 
   // The strings of the rebuilt table, in entry order.
-  std::vector<std::string> RebuiltStrings() {
-    const std::string bytes = ReadFileBytes(dir / "new/dialog.tlk");
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    std::vector<std::string> strings;
-    for (std::uint32_t i = 0; i < LoadU32(data + 10); ++i) {
-      const unsigned char* entry = data + 18 + 26 * i;
-      strings.push_back(bytes.substr(LoadU32(data + 14) + LoadU32(entry + 18), LoadU32(entry + 22)));
-    }
-    return strings;
-  }
+  std::vector<std::string> RebuiltStrings() { return build::TalkTableStrings(ReadFileBytes(dir / "new/dialog.tlk")); }
 
   test::TempDir dir;
   std::string source = dir / "game/dialog.tlk";

@@ -25,17 +25,6 @@ using test::RunCli;
 using test::RunProcess;
 using test::WriteFileBytes;
 
-// The strings of a table, in entry order.
-std::vector<std::string> StringsOf(const std::string& bytes) {
-  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-  std::vector<std::string> strings;
-  for (std::uint32_t i = 0; i < LoadU32(data + 10); ++i) {
-    const unsigned char* entry = data + 18 + 26 * i;
-    strings.push_back(bytes.substr(LoadU32(data + 14) + LoadU32(entry + 18), LoadU32(entry + 22)));
-  }
-  return strings;
-}
-
 // Runs a Python program that uses polib on the PO file at path.
 std::string Polib(const std::string& program, const std::string& path) {
   const auto result = RunProcess({"/usr/bin/python3", "-c", "import polib, sys\n" + program, path});
@@ -70,7 +59,7 @@ class TalkPoTest : public ::testing::Test {
     const auto replayed = Replay();
     EXPECT_EQ(replayed.status, 0) << replayed.err;
     lastOut = replayed.out;
-    return StringsOf(ReadFileBytes(dir / "new/dialog.tlk"));
+    return build::TalkTableStrings(ReadFileBytes(dir / "new/dialog.tlk"));
   }
 
   static void Tool(const std::vector<std::string>& argv) {

@@ -121,4 +121,18 @@ std::vector<std::string> EveryCharacterStrings(bool doubleByte) {
   return strings;
 }
 
+std::vector<std::string> TalkTableStrings(const std::string& table) {
+  const auto u32 = [&table](std::size_t at) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 4; i-- > 0;) value = value << 8 | static_cast<unsigned char>(table.at(at + i));
+    return value;
+  };
+  std::vector<std::string> strings;
+  for (std::uint32_t i = 0; i < u32(10); ++i) {
+    const std::size_t entry = kHeaderSize + std::size_t{kEntrySize} * i;
+    strings.push_back(table.substr(u32(14) + u32(entry + 18), u32(entry + 22)));
+  }
+  return strings;
+}
+
 }  // namespace trovex::build

@@ -40,4 +40,7 @@ std::string ParagraphText(Random& random, std::size_t paragraphs);
 // so a table of them holds every character of its page.
 std::vector<std::string> EveryCharacterStrings(bool doubleByte);
 
+// The strings of a well-formed table, in entry order.
+std::vector<std::string> TalkTableStrings(const std::string& table);
+
 }  // namespace trovex::build
