@@ -29,8 +29,7 @@ struct EntryPlan {
   std::uint64_t offset = 0;
   std::uint32_t length = 0;
   std::string skip;  // why the entry is passed over, when it is
-  // The stem's path below the output directory; empty when the entry has
-  // no name left, which note then says.
+  // The stem's path below the output directory.
   std::string stem;
   std::string note;  // a Results line about its name, or empty
 };
@@ -78,8 +77,11 @@ bool WritesFrames(const EntryPlan& plan) { return plan.kind->treatment == Treatm
 void NameEntry(const RunState& run, TItemNames& itemNames, EntryPlan& plan, OutputPlan& names) {
   if (!plan.skip.empty()) return;
   const TItemNames::Choice choice = itemNames.Stem(plan.index, plan.folder, plan.extension, WritesFrames(plan));
+  if (!choice.stem) {
+    plan.skip = choice.note;  // no name left: skipped, and counted so
+    return;
+  }
   plan.note = choice.note;
-  if (!choice.stem) return;
   plan.stem = JoinPath(run.OutputPath(plan.folder), *choice.stem);
   if (WritesFrames(plan)) {
     names.series.push_back(FrameBitmapSeries(plan.stem));
@@ -174,7 +176,7 @@ void ExtractPlanned(TFileStream& archive, TItemWriter& items, const BiffFileEntr
   if (!plan.note.empty()) items.Note(plan.index, plan.note);
   if (!plan.skip.empty()) {
     items.Skip(plan.index, plan.skip);
-  } else if (!plan.stem.empty()) {
+  } else {
     WriterOf(plan.kind->treatment)->write({archive, items, plan.index, entry, *plan.kind, plan});
   }
 }

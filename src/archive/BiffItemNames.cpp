@@ -76,8 +76,8 @@ TItemNames::Choice TItemNames::Stem(std::uint32_t index, const std::string& fold
                          name.c_str(), static_cast<unsigned long long>(*holder) + 1);
   }
   if (const auto holder = Holder(folder, numbered, extension, frames)) {
-    return {std::nullopt, Format("%s skipped: its numbered name %s is taken by item %llu.", ItemLabel(index).c_str(),
-                                 WithoutDot(numbered).c_str(), static_cast<unsigned long long>(*holder) + 1)};
+    return {std::nullopt, Format("its numbered name %s is taken by item %llu.", WithoutDot(numbered).c_str(),
+                                 static_cast<unsigned long long>(*holder) + 1)};
   }
   Claim(index, folder, numbered, extension, frames);
   choice.stem = numbered;

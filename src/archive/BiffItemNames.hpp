@@ -35,7 +35,8 @@ class TItemNames {
   // stem without its "." + "_XXXX.bmp". Paths are compared without regard
   // to letter case, as Windows does: a name that an earlier item of the
   // archive took leaves the entry its numbered name, and a numbered name
-  // taken too leaves it none; notes says either.
+  // taken too leaves it none; note says which (for none, the reason the
+  // entry is skipped).
   struct Choice {
     std::optional<std::string> stem;
     std::string note;  // a Results line, or empty
