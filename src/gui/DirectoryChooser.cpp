@@ -9,6 +9,7 @@
 
 #include "framework/Paths.hpp"
 #include "gui/Settings.hpp"
+#include "gui/SystemPath.hpp"
 
 namespace trovex {
 
@@ -43,7 +44,7 @@ void TDirectoryChooser::accept() {
   const QString path = chosen.constFirst();
   if (!QFileInfo::exists(path)) {
     if (!ConfirmCreate(path)) return;
-    if (!ForceDirectories(path.toLocal8Bit().toStdString())) {
+    if (!ForceDirectories(SystemPath(path))) {
       ReportFailure("Cannot create directory " + path);
       return;
     }
@@ -54,7 +55,7 @@ void TDirectoryChooser::accept() {
 std::string TDirectoryChooser::ChosenDirectory() const {
   // Without a trailing separator, as the output directory is kept.
   const QStringList chosen = selectedFiles();
-  return chosen.isEmpty() ? std::string() : QDir::cleanPath(chosen.constFirst()).toLocal8Bit().toStdString();
+  return chosen.isEmpty() ? std::string() : SystemPath(QDir::cleanPath(chosen.constFirst()));
 }
 
 std::optional<std::string> RunDirectoryChooser(QWidget* owner, const std::string& start) {

@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 
 #include "gui/Settings.hpp"
+#include "gui/SystemPath.hpp"
 
 namespace trovex {
 
@@ -58,7 +59,7 @@ OpenDialogResult RunOpenDialog(QWidget* owner, const std::vector<FileFilter>& fi
   if (dialog.exec() != QDialog::Accepted) return result;
   result.confirmed = true;
   result.filterIndex = FilterIndexOf(names, dialog.selectedNameFilter());
-  for (const QString& file : dialog.selectedFiles()) result.paths.push_back(file.toLocal8Bit().toStdString());
+  for (const QString& file : dialog.selectedFiles()) result.paths.push_back(SystemPath(file));
   if (!dialog.selectedFiles().isEmpty()) {
     TSettings().RememberInput(QFileInfo(dialog.selectedFiles().constFirst()).absolutePath(),
                               dialog.selectedNameFilter());
@@ -71,7 +72,7 @@ std::optional<std::string> RunSaveDialog(QWidget* owner, const SaveDialogKind& k
   SetUpSaveDialog(dialog, kind);
   if (!folder.empty()) dialog.setDirectory(QString::fromLocal8Bit(folder));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().constFirst().toLocal8Bit().toStdString();
+  return SystemPath(dialog.selectedFiles().constFirst());
 }
 
 }  // namespace trovex

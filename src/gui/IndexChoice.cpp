@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "gui/Settings.hpp"
+#include "gui/SystemPath.hpp"
 #include "run/Formats.hpp"
 
 namespace trovex {
@@ -17,7 +18,7 @@ std::optional<std::string> AskInDialog(QWidget* owner) {
       QFileDialog::getOpenFileName(owner, "Select the index that names the items",
                                    QFileInfo(TSettings().Index()).absolutePath(), "KEY files (*.key);;All files (*)");
   if (path.isEmpty()) return std::nullopt;
-  return path.toLocal8Bit().toStdString();
+  return SystemPath(path);
 }
 
 }  // namespace
@@ -30,7 +31,7 @@ TIndexChoice::TIndexChoice(QMenu* menu, TMainForm& form, QWidget* owner) : actio
   action_->setCheckable(true);
   menu->setToolTipsVisible(true);
   const QString remembered = TSettings().Index();
-  if (!remembered.isEmpty() && QFileInfo(remembered).isFile()) Use(remembered.toLocal8Bit().toStdString());
+  if (!remembered.isEmpty() && QFileInfo(remembered).isFile()) Use(SystemPath(remembered));
   connect(action_, &QAction::triggered, this, &TIndexChoice::Toggled);
   connect(menu, &QMenu::aboutToShow, this, [this] { action_->setEnabled(form_.FormatCode() == fcBiff); });
 }

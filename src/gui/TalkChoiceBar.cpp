@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "gui/Settings.hpp"
+#include "gui/SystemPath.hpp"
 
 namespace trovex {
 
@@ -72,8 +73,8 @@ void TTalkChoiceBar::Apply() {
 void TTalkChoiceBar::ChooseEarlier() {
   const QString translation = chooseTable("The earlier translated table");
   if (translation.isEmpty()) return;
-  choices_.translation = translation.toLocal8Bit().toStdString();
-  choices_.translationSource = chooseTable("The table it was translated from (optional)").toLocal8Bit().toStdString();
+  choices_.translation = SystemPath(translation);
+  choices_.translationSource = SystemPath(chooseTable("The table it was translated from (optional)"));
   ShowEarlier();
 }
 

@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "gui/Settings.hpp"
+#include "gui/SystemPath.hpp"
 #include "gui/TalkChoiceBar.hpp"
 #include "gui/ToolbarIcons.hpp"
 #include "run/Formats.hpp"
@@ -103,7 +104,7 @@ QStringList TTrovexWindow::ApplyKinds() {
 
 void TTrovexWindow::AddFiles(const QStringList& paths) {
   std::vector<std::string> files;
-  for (const QString& path : paths) files.push_back(QFileInfo(path).absoluteFilePath().toLocal8Bit().toStdString());
+  for (const QString& path : paths) files.push_back(SystemPath(QFileInfo(path).absoluteFilePath()));
   Guarded([this, &files] { form_.AddDroppedFiles(files); });
 }
 

@@ -1,27 +1,89 @@
 // trovex-icons DIR SIZE...: writes the program's picture as DIR/SIZExSIZE/trovex.png
 // for every size, the layout of an icon theme's folders.
+// trovex-icons --ico FILE: writes it as a Windows icon file holding the sizes
+// Windows shows (Explorer, the taskbar, Start), each a PNG image.
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
+#include <QtEndian>
 #include <cstdio>
 
 #include "gui/ToolbarIcons.hpp"
 
-int main(int argc, char* argv[]) {
-  QGuiApplication app(argc, argv);
-  const QStringList args = QGuiApplication::arguments();
-  if (args.size() < 3) {
-    std::fprintf(stderr, "usage: trovex-icons DIR SIZE...\n");
-    return 2;
-  }
-  for (const QString& word : args.mid(2)) {
+namespace {
+
+bool WriteThemeFolders(const QString& root, const QStringList& sizes) {
+  for (const QString& word : sizes) {
     bool number = false;
     const int size = word.toInt(&number);
-    const QString folder = QString("%1/%2x%2").arg(args[1]).arg(size);
+    const QString folder = QString("%1/%2x%2").arg(root).arg(size);
     if (!number || size <= 0 || !QDir().mkpath(folder) ||
         !trovex::ProgramPicture(size).save(folder + "/trovex.png", "PNG")) {
       std::fprintf(stderr, "trovex-icons: cannot write the %s px icon\n", qPrintable(word));
-      return 1;
+      return false;
     }
   }
-  return 0;
+  return true;
+}
+
+void Append16(QByteArray& out, quint16 value) {
+  value = qToLittleEndian(value);
+  out.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+void Append32(QByteArray& out, quint32 value) {
+  value = qToLittleEndian(value);
+  out.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+// The icon file: its header, one directory entry per image, then the images.
+// A width or height of 256 is stored as 0.
+QByteArray IconFile(const QList<int>& sizes) {
+  QList<QByteArray> images;
+  for (const int size : sizes) {
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    trovex::ProgramPicture(size).save(&png, "PNG");
+    images.append(png.data());
+  }
+  QByteArray out;
+  Append16(out, 0);
+  Append16(out, 1);
+  Append16(out, quint16(sizes.size()));
+  quint32 offset = quint32(6 + 16 * sizes.size());
+  for (qsizetype i = 0; i < sizes.size(); ++i) {
+    const char side = char(sizes[i] >= 256 ? 0 : sizes[i]);
+    out.append(side).append(side).append('\0').append('\0');
+    Append16(out, 1);
+    Append16(out, 32);
+    Append32(out, quint32(images[i].size()));
+    Append32(out, offset);
+    offset += quint32(images[i].size());
+  }
+  for (const QByteArray& image : images) out.append(image);
+  return out;
+}
+
+bool WriteIconFile(const QString& path) {
+  QFile file(path);
+  if (file.open(QIODevice::WriteOnly) && file.write(IconFile({16, 20, 24, 32, 40, 48, 64, 256})) > 0 &&
+      file.flush()) {
+    return true;
+  }
+  std::fprintf(stderr, "trovex-icons: cannot write %s\n", qPrintable(path));
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QGuiApplication app(argc, argv);
+  const QStringList args = QGuiApplication::arguments();
+  if (args.size() == 3 && args[1] == "--ico") return WriteIconFile(args[2]) ? 0 : 1;
+  if (args.size() < 3) {
+    std::fprintf(stderr, "usage: trovex-icons DIR SIZE...\n       trovex-icons --ico FILE\n");
+    return 2;
+  }
+  return WriteThemeFolders(args[1], args.mid(2)) ? 0 : 1;
 }
