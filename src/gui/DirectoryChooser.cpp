@@ -41,7 +41,8 @@ TDirectoryChooser::TDirectoryChooser(QWidget* owner, const QString& start) : QFi
 void TDirectoryChooser::accept() {
   const QStringList chosen = selectedFiles();
   if (chosen.isEmpty()) return;
-  const QString path = chosen.constFirst();
+  // Named as the system spells paths in the question and the message.
+  const QString path = QDir::toNativeSeparators(chosen.constFirst());
   if (!QFileInfo::exists(path)) {
     if (!ConfirmCreate(path)) return;
     if (!ForceDirectories(SystemPath(path))) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -66,7 +67,7 @@ TEST(RememberedChoices, OpenDialogAndChooserStartWhereTheUserLastWas) {
   QFileDialog dialog;
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   SetUpOpenDialog(dialog, names);
-  EXPECT_EQ(dialog.directory().absolutePath().toStdString(), dir.path());
+  EXPECT_EQ(QDir::toNativeSeparators(dialog.directory().absolutePath()).toStdString(), dir.path());
   EXPECT_EQ(dialog.selectedNameFilter(), "KEY files (*.key)");
 
   TSettings().RememberOutputFolder(QString::fromLocal8Bit(dir.path()));

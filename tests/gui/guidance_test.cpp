@@ -35,9 +35,9 @@ TEST_F(Window, TheStatusLineSaysWhatWasWrittenAndOpensTheFolder) {
   ForceDirectories(out);
   Click(Button::BProcess);
   EXPECT_EQ(c.StatusLine->text().toStdString(),
-            "Done: 1 of 1 input, 1 file written in " + out + ". To put your edits back, add " + out +
-                "/result.log (Log files) and process it into a new folder.");
-  EXPECT_NE(c.StatusLine->toolTip().toStdString().find("dialog.tlk: text dump " + out + "/dialog.txt"),
+            "Done: 1 of 1 input, 1 file written in " + out + ". To put your edits back, add " +
+                (dir / "out/result.log") + " (Log files) and process it into a new folder.");
+  EXPECT_NE(c.StatusLine->toolTip().toStdString().find("dialog.tlk: text dump " + (dir / "out/dialog.txt")),
             std::string::npos);
   ExpectStatusFits(c.StatusLine);
   ASSERT_TRUE(c.OpenFolder->isVisible());

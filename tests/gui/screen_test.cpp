@@ -69,7 +69,8 @@ TEST_F(Window, EveryControlShowsWholeAtTheDesktopScale) {
     const std::optional<QString> text = ShownText(widget);
     if (!text || text->isEmpty()) continue;
     const QFontMetrics metrics = widget->fontMetrics();
-    EXPECT_GE(widget->contentsRect().width(), metrics.horizontalAdvance(*text)) << text->toStdString();
+    EXPECT_GE(widget->contentsRect().width(), metrics.horizontalAdvance(*text))
+        << text->toStdString() << " in " << widget->font().toString().toStdString();
     EXPECT_GE(widget->contentsRect().height(), metrics.height()) << text->toStdString();
   }
   EXPECT_GE(controls, 14);

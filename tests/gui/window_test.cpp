@@ -118,14 +118,23 @@ TEST_F(Window, ClosingDuringARunStopsItAndThenCloses) {
 // An .rtf name gets the RTF document, any other name the lines as they
 // stand with CR LF after each.
 TEST_F(Window, SavedResultsAreRtfOrPlainTextByTheChosenExtension) {
+  // Lines are in the system's 8-bit code page: "café" as it spells it, and a
+  // byte that is no character of it on Linux (UTF-8), but "ÿ" in Windows'
+  // code page 1252, where every byte is a character.
+  const std::string cafe = QString::fromUtf8("caf\xc3\xa9").toLocal8Bit().toStdString();
+#ifdef _WIN32
+  const std::string rawInRtf = "raw \\u255? byte";
+#else
+  const std::string rawInRtf = "raw \\'ff byte";
+#endif
   window.Port().AppendResult("Item 1 extracted sucessfully.");
-  window.Port().AppendResult("{C:\\path} caf\xc3\xa9");
+  window.Port().AppendResult("{C:\\path} " + cafe);
   window.Port().AppendResult("raw \xff byte");
   window.Port().SetButtonEnabled(Button::SaveLog, true);
   saveAnswers.push_back(dir / "results.txt");
   Click(Button::SaveLog);
   EXPECT_EQ(test::ReadFileBytes(dir / "results.txt"),
-            "Item 1 extracted sucessfully.\r\n{C:\\path} caf\xc3\xa9\r\nraw \xff byte\r\n");
+            "Item 1 extracted sucessfully.\r\n{C:\\path} " + cafe + "\r\nraw \xff byte\r\n");
   window.Port().SetButtonEnabled(Button::SaveLog, true);
   saveAnswers.push_back(dir / "results.RTF");
   boxes.clear();
@@ -133,8 +142,8 @@ TEST_F(Window, SavedResultsAreRtfOrPlainTextByTheChosenExtension) {
   const std::string rtf = test::ReadFileBytes(dir / "results.RTF");
   EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi", 0), 0u);
   EXPECT_NE(rtf.find(" Item 1 extracted sucessfully.\\par\r\n"
-                     "\\{C:\\\\path\\} caf\\u233?\\par\r\n"
-                     "raw \\'ff byte\\par\r\n}"),
+                     "\\{C:\\\\path\\} caf\\u233?\\par\r\n" +
+                     rawInRtf + "\\par\r\n}"),
             std::string::npos)
       << rtf;
   ASSERT_EQ(boxes.size(), 1u);
@@ -205,7 +214,7 @@ TEST_F(Window, StringTableChoicesShowForTablesAndSetWhatExtractionWrites) {
   bar->chooseTable = [&chosen](const QString&) { return Take(chosen, QString()); };
   ASSERT_TRUE(bar->Earlier()->isEnabled());
   bar->Earlier()->menu()->actions()[0]->trigger();
-  EXPECT_EQ(window.Form().Run().Talk.translation, "/old/de.tlk");
+  EXPECT_EQ(window.Form().Run().Talk.translation, test::NativePath("/old/de.tlk"));
   EXPECT_EQ(window.Form().Run().Talk.translationSource, "");
   EXPECT_EQ(bar->Earlier()->text(), "Earlier: de.tlk");
   bar->Earlier()->menu()->actions()[1]->trigger();
