@@ -7,6 +7,7 @@
 ;   REMOVALS  the commands that remove exactly those files again
 ;   SIZE_KB   the installed size, for Apps & features
 ;   WINDOW    defined when the window program trovex.exe is in the stage
+;   ICON      the program's icon file, when the build made one
 ;
 ; Run by an administrator it installs for every user of the machine into
 ; Program Files, otherwise for the current user only, into
@@ -43,6 +44,10 @@ VIAddVersionKey "FileDescription" "${PRODUCT} ${VERSION} setup"
 VIAddVersionKey "CompanyName" "${PRODUCT}"
 VIAddVersionKey "LegalCopyright" "The Trovex developers"
 
+!ifdef ICON
+  !define MUI_ICON "${ICON}"
+  !define MUI_UNICON "${ICON}"
+!endif
 !insertmacro MUI_PAGE_LICENSE "${STAGE}/LICENCE"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
