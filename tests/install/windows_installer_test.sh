@@ -133,6 +133,15 @@ nothing_left() {
   [ "$(value 'HKLM\Software\Classes\.key' '(Default)')" = Other.key ] || fail "the uninstall took .key's other default"
 }
 
+# An installation that cannot write one of its files fails and takes back
+# the files it had written.
+blocked="$WINEPREFIX/drive_c/Program Files/Trovex/trovex-cli.exe"
+mkdir -p "$blocked"
+! "$wine" "$(windows_path "$setup")" /S >/dev/null 2>&1 || fail "an install that could not write a file succeeded"
+[ -z "$(find "$(dirname "$blocked")" -type f)" ] || fail "a failed install left $(find "$(dirname "$blocked")" -type f | head -n 3 | tr '\n' ' ')"
+! has_key "HKLM\\$uninstall_key" || fail "a failed install wrote an Uninstall entry"
+rm -r "$(dirname "$blocked")"
+
 # Installing again over it (as a new version would) gives the same.
 install machine HKLM 'C:\Program Files\Trovex'
 install machine HKLM 'C:\Program Files\Trovex'
