@@ -7,6 +7,7 @@
 ;   REMOVALS  the commands that remove exactly those files again
 ;   SIZE_KB   the installed size, for Apps & features
 ;   WINDOW    defined when the window program trovex.exe is in the stage
+;   ICON      the program's icon file, when the build made one
 ;
 ; Run by an administrator it installs for every user of the machine into
 ; Program Files, otherwise for the current user only, into
@@ -33,6 +34,8 @@ RequestExecutionLevel highest
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
 BrandingText "${PRODUCT} ${VERSION}"
+; A file that cannot be written fails the installation (exit status 2 when
+; silent) rather than being skipped.
 AllowSkipfiles off
 
 VIProductVersion "${VERSION}.0"
@@ -43,6 +46,10 @@ VIAddVersionKey "FileDescription" "${PRODUCT} ${VERSION} setup"
 VIAddVersionKey "CompanyName" "${PRODUCT}"
 VIAddVersionKey "LegalCopyright" "The Trovex developers"
 
+!ifdef ICON
+  !define MUI_ICON "${ICON}"
+  !define MUI_UNICON "${ICON}"
+!endif
 !insertmacro MUI_PAGE_LICENSE "${STAGE}/LICENCE"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -53,6 +60,8 @@ VIAddVersionKey "LegalCopyright" "The Trovex developers"
 ; "machine" or "user": which half of the registry and of the Start menu the
 ; installation uses.
 Var Scope
+; Set once the installation has begun writing files of its own.
+Var Writing
 
 ; Machine-wide installs write under HKLM and the common Start menu, per-user
 ; ones under HKCU and the user's own (SHCTX and $SMPROGRAMS follow the shell
@@ -132,6 +141,7 @@ FunctionEnd
 
 Section "Trovex"
   Call RemoveEarlier
+  StrCpy $Writing "yes"
   SetOutPath "$INSTDIR"
   !include "${FILES}"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
@@ -157,6 +167,17 @@ Section "Trovex"
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
+
+; A failed installation takes back the files it had written, so that none
+; stays behind without an uninstaller that knows it.
+Function .onInstFailed
+  ${If} $Writing == "yes"
+    ; Out of the folder, which cannot go while it is the working folder.
+    SetOutPath "$TEMP"
+    !include "${REMOVALS}"
+    RMDir "$INSTDIR"
+  ${EndIf}
+FunctionEnd
 
 ; The uninstaller takes the scope of the installation whose Uninstall entry
 ; names its folder: the machine's when HKLM's does, otherwise the user's.

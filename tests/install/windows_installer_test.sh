@@ -4,13 +4,14 @@
 # odd folder.
 #   windows_installer_test.sh STAGE SETUP ZIP SAMPLE_TOOL
 # (the program folder, installer and zip that scripts/package-windows prints,
-# and the sample generator of the Linux build). Silent install for the whole
-# machine (wine's user is an administrator): the installed files are the
-# staged ones, the installed trovex-cli.exe extracts and replays a sample
-# archive and movie, the Uninstall entry and, with the window, the Start-menu
-# shortcut and file associations are there (an existing default of another
-# program kept). A silent uninstall leaves nothing of ours and keeps the
-# window's settings. Then a per-user install (/CurrentUser) goes under the
+# and the sample generator of the Linux build). An install that cannot write
+# a file fails and leaves nothing. A silent install for the whole machine
+# (wine's user is an administrator), run twice as an update would: the
+# installed files are the staged ones, the installed trovex-cli.exe extracts
+# and replays a sample archive and movie, the Uninstall entry and, with the
+# window, the Start-menu shortcut and file associations are there (another
+# program's default kept). A silent uninstall leaves nothing of ours and keeps
+# the window's settings. Then a per-user install (/CurrentUser) goes under the
 # user's folders and HKCU only, and its uninstall with /RemoveSettings takes
 # the settings too.
 set -euo pipefail
@@ -132,6 +133,15 @@ nothing_left() {
   done
   [ "$(value 'HKLM\Software\Classes\.key' '(Default)')" = Other.key ] || fail "the uninstall took .key's other default"
 }
+
+# An installation that cannot write one of its files fails and takes back
+# the files it had written.
+blocked="$WINEPREFIX/drive_c/Program Files/Trovex/trovex-cli.exe"
+mkdir -p "$blocked"
+! "$wine" "$(windows_path "$setup")" /S >/dev/null 2>&1 || fail "an install that could not write a file succeeded"
+[ -z "$(find "$(dirname "$blocked")" -type f)" ] || fail "a failed install left $(find "$(dirname "$blocked")" -type f | head -n 3 | tr '\n' ' ')"
+! has_key "HKLM\\$uninstall_key" || fail "a failed install wrote an Uninstall entry"
+rm -r "$(dirname "$blocked")"
 
 # Installing again over it (as a new version would) gives the same.
 install machine HKLM 'C:\Program Files\Trovex'
