@@ -269,6 +269,43 @@ TEST(SoundTrackConversion, AnEditChangesOnlyTheFramesItTouches) {
   EXPECT_LT(last - first, slot + 2) << "the differences lie within one audio frame";
 }
 
+// A movie of several of the blocks that a new movie is written in, with
+// bytes after its end-of-stream chunk: an edit of one frame past the first
+// block changes that frame alone, and the bytes before it, after it and
+// after the last chunk come out as they were.
+TEST(SoundTrackConversion, AnEditDeepInALargeMovieKeepsEveryOtherByte) {
+  test::TempDir dir;
+  mve::Progress progress{nullptr, nullptr};
+  MovieShape shape;
+  shape.channels = 2;
+  shape.compressed = true;
+  shape.videoFrames = 400;
+  shape.videoBytes = 20000;
+  const std::string before =
+      build::MakeMovie(shape, build::ToneSamples(shape, build::TrackFrames(shape))) + std::string(5001, '\x5a');
+  test::WriteFileBytes(dir / "M.MVE", before);
+  mve::ExtractTrack(dir / "M.MVE", dir / "M.wav", progress);
+  test::Wave wave = test::ReadWave(dir / "M.wav");
+  const std::size_t slot = build::SlotFrames(shape), edited = 300;
+  for (std::size_t i = 2 * (edited * slot + 10); i < 2 * (edited * slot + 20); ++i) wave.samples[i] = 0;
+  std::vector<float> floats;
+  for (auto s : wave.samples) floats.push_back(float(s) / 32768.0f);
+  test::WriteWave(dir / "M.wav", 22050, 2, SF_FORMAT_PCM_16, floats);
+
+  mve::InsertTrack(dir / "M.wav", dir / "M.MVE", progress);
+  const std::string after = test::ReadFileBytes(dir / "M.MVE");
+  ASSERT_EQ(after.size(), before.size());
+  std::size_t first = 0, last = 0;
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    if (after[i] == before[i]) continue;
+    if (first == 0) first = i;
+    last = i;
+  }
+  EXPECT_GT(first, std::size_t{4} << 20);
+  EXPECT_LT(last - first, 2 * slot + 4) << "the differences lie within one audio frame";
+  EXPECT_EQ(test::ListDirectory(dir.path()), (std::vector<std::string>{"M.MVE", "M.wav"}));
+}
+
 #ifndef _WIN32
 mode_t ModeOf(const std::string& path) {
   struct stat status {};
