@@ -174,15 +174,16 @@ class DroppedSound {
 // Tells whether any frame changed.
 bool ReplaceSlots(const AudioFormat& format, Chunk& chunk, const std::vector<AudioSlot>& slots, WaveInput& input,
                   std::size_t& position, DroppedSound& dropped) {
-  std::vector<std::int16_t> oldSamples, newSamples;
+  std::vector<std::int16_t> newSamples;
   bool changed = false;
   for (const auto& slot : slots) {
-    DecodeSlot(format, chunk, slot, oldSamples);
-    newSamples.resize(oldSamples.size());
+    newSamples.resize(slot.frames * format.channels);
     input.Take(slot.frames, newSamples.data());
     if (slot.silent && Audible(newSamples, format.EightBit())) dropped.Add(position, slot.frames);
     position += slot.frames;
-    if (slot.silent || oldSamples == newSamples) continue;
+    if (slot.silent || FrameHolds(format, FrameData(chunk, slot), FrameDataLength(chunk, slot), newSamples.data())) {
+      continue;
+    }
     EncodeFrame(format, newSamples.data(), slot.frames, FrameData(chunk, slot));
     changed = true;
   }
