@@ -70,7 +70,16 @@ WaveInput::WaveInput(const std::string& path, const AudioFormat& format) : path_
   if (static_cast<unsigned>(info.samplerate) != format.rate) {
     soxr_error_t error = nullptr;
     const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    // The cheapest of the resampler's quality levels whose error stays below
+    // the noise of 16-bit rounding (0.29 of a step, root mean square). Against
+    // a 32-bit, double precision resampling of sweeps at -1 dB full scale,
+    // 44.1 kHz to 22.05 kHz: the 16-bit level is off by 0.011 of a step
+    // within the band (0.066 at most) and lets through 0.002 (0.057 at most)
+    // of what lies above it; the 20-bit one is no better than the rounding
+    // needs and costs 5% more, the lower levels cut the top of the band (328
+    // steps off) or let it fold back whole. From 48 kHz the 16-bit level
+    // stays at 0.07 where the medium one droops towards the band's end (28).
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_16_BITQ, 0);
     resampler_.reset(soxr_create(info.samplerate, format.rate, format.channels, &error, &io, &quality, nullptr));
     if (resampler_ == nullptr) throw MovieError("Cannot resample " + path + ": " + (error ? error : "unknown error"));
   }
