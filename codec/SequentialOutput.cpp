@@ -13,7 +13,8 @@ namespace {
 
 namespace platform = trovex::platform;
 
-// Two blocks of 4 MiB: one written while the other fills.
+// Two blocks of 4 MiB: one written while the other fills. Three of them,
+// or blocks of 2 or 8 MiB, made no measurable difference.
 constexpr std::size_t kBlockBytes = std::size_t{4} << 20;
 constexpr std::size_t kBlocks = 2;
 constexpr std::align_val_t kAlignment{platform::kUncachedAlignment};
