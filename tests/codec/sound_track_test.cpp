@@ -241,33 +241,42 @@ TEST(SoundTrackConversion, SaysWhereSoundFellIntoSilenceFrames) {
   EXPECT_NE(samples[6 * slot + 10], 0);
 }
 
-// Only the audio frames whose samples change are written anew.
-TEST(SoundTrackConversion, AnEditChangesOnlyTheFramesItTouches) {
-  test::TempDir dir;
+// The first and the last byte that differ between the movie of shape
+// (followed by trailing bytes) and the same movie after inserting its own
+// track with samples 10 to 19 of one frame silenced.
+std::pair<std::size_t, std::size_t> EditOneFrame(const test::TempDir& dir, const MovieShape& shape,
+                                                 const std::string& trailing, std::size_t frame) {
   mve::Progress progress{nullptr, nullptr};
-  MovieShape shape;
-  shape.compressed = true;
-  test::WriteFileBytes(dir / "M.MVE", build::MakeMovie(shape, build::ToneSamples(shape, build::TrackFrames(shape))));
-  const std::string before = test::ReadFileBytes(dir / "M.MVE");
+  const std::string before = build::MakeMovie(shape, build::ToneSamples(shape, build::TrackFrames(shape))) + trailing;
+  test::WriteFileBytes(dir / "M.MVE", before);
   mve::ExtractTrack(dir / "M.MVE", dir / "M.wav", progress);
   test::Wave wave = test::ReadWave(dir / "M.wav");
-  const std::size_t slot = build::SlotFrames(shape);
-  for (std::size_t i = 2 * slot + 10; i < 2 * slot + 20; ++i) wave.samples[i] = 0;  // inside the third frame
+  const std::size_t at = frame * build::SlotFrames(shape), channels = shape.channels;
+  for (std::size_t i = channels * (at + 10); i < channels * (at + 20); ++i) wave.samples[i] = 0;
   std::vector<float> floats;
   for (auto s : wave.samples) floats.push_back(float(s) / 32768.0f);
-  test::WriteWave(dir / "M.wav", 22050, 1, SF_FORMAT_PCM_16, floats);
+  test::WriteWave(dir / "M.wav", 22050, static_cast<int>(channels), SF_FORMAT_PCM_16, floats);
 
   mve::InsertTrack(dir / "M.wav", dir / "M.MVE", progress);
   const std::string after = test::ReadFileBytes(dir / "M.MVE");
-  ASSERT_EQ(after.size(), before.size());
+  EXPECT_EQ(after.size(), before.size());
   std::size_t first = 0, last = 0;
-  for (std::size_t i = 0; i < after.size(); ++i) {
+  for (std::size_t i = 0; i < std::min(after.size(), before.size()); ++i) {
     if (after[i] == before[i]) continue;
     if (first == 0) first = i;
     last = i;
   }
+  return {first, last};
+}
+
+// Only the audio frames whose samples change are written anew.
+TEST(SoundTrackConversion, AnEditChangesOnlyTheFramesItTouches) {
+  test::TempDir dir;
+  MovieShape shape;
+  shape.compressed = true;
+  const auto [first, last] = EditOneFrame(dir, shape, "", 2);
   ASSERT_NE(first, 0u);
-  EXPECT_LT(last - first, slot + 2) << "the differences lie within one audio frame";
+  EXPECT_LT(last - first, build::SlotFrames(shape) + 2) << "the differences lie within one audio frame";
 }
 
 // A frame whose samples stay as they were keeps its bytes, even where the
@@ -313,34 +322,14 @@ TEST(SoundTrackConversion, UnchangedFramesKeepAnotherEncodersIndices) {
 // after the last chunk come out as they were.
 TEST(SoundTrackConversion, AnEditDeepInALargeMovieKeepsEveryOtherByte) {
   test::TempDir dir;
-  mve::Progress progress{nullptr, nullptr};
   MovieShape shape;
   shape.channels = 2;
   shape.compressed = true;
   shape.videoFrames = 400;
   shape.videoBytes = 20000;
-  const std::string before =
-      build::MakeMovie(shape, build::ToneSamples(shape, build::TrackFrames(shape))) + std::string(5001, '\x5a');
-  test::WriteFileBytes(dir / "M.MVE", before);
-  mve::ExtractTrack(dir / "M.MVE", dir / "M.wav", progress);
-  test::Wave wave = test::ReadWave(dir / "M.wav");
-  const std::size_t slot = build::SlotFrames(shape), edited = 300;
-  for (std::size_t i = 2 * (edited * slot + 10); i < 2 * (edited * slot + 20); ++i) wave.samples[i] = 0;
-  std::vector<float> floats;
-  for (auto s : wave.samples) floats.push_back(float(s) / 32768.0f);
-  test::WriteWave(dir / "M.wav", 22050, 2, SF_FORMAT_PCM_16, floats);
-
-  mve::InsertTrack(dir / "M.wav", dir / "M.MVE", progress);
-  const std::string after = test::ReadFileBytes(dir / "M.MVE");
-  ASSERT_EQ(after.size(), before.size());
-  std::size_t first = 0, last = 0;
-  for (std::size_t i = 0; i < after.size(); ++i) {
-    if (after[i] == before[i]) continue;
-    if (first == 0) first = i;
-    last = i;
-  }
+  const auto [first, last] = EditOneFrame(dir, shape, std::string(5001, '\x5a'), 300);
   EXPECT_GT(first, std::size_t{4} << 20);
-  EXPECT_LT(last - first, 2 * slot + 4) << "the differences lie within one audio frame";
+  EXPECT_LT(last - first, 2 * build::SlotFrames(shape) + 4) << "the differences lie within one audio frame";
   EXPECT_EQ(test::ListDirectory(dir.path()), (std::vector<std::string>{"M.MVE", "M.wav"}));
 }
 
