@@ -13,6 +13,9 @@ namespace mve {
 
 // Decodes a frame's data (length bytes) into frames × channels samples.
 void DecodeFrame(const AudioFormat& format, const unsigned char* data, std::size_t length, std::int16_t* samples);
+// Whether the frame's data decodes to exactly these samples; the decoding
+// stops at the first that differs.
+bool FrameHolds(const AudioFormat& format, const unsigned char* data, std::size_t length, const std::int16_t* samples);
 // Encodes frames × channels samples into data, which has room for exactly
 // the length that frame count takes in this format.
 void EncodeFrame(const AudioFormat& format, const std::int16_t* samples, std::size_t frames, unsigned char* data);

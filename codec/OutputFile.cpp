@@ -1,8 +1,5 @@
 #include "OutputFile.hpp"
 
-#include <algorithm>
-#include <vector>
-
 #include "MveFormat.hpp"
 #include "framework/Paths.hpp"
 #include "framework/Platform.hpp"
@@ -22,24 +19,6 @@ bool WriteAll(platform::FileHandle file, const char* bytes, std::size_t count, s
     bytes += done;
     offset += done;
     count -= static_cast<std::size_t>(done);
-  }
-  return true;
-}
-
-// Copies the first count bytes of source to the start of dest, inside the
-// kernel where it can, else through a buffer.
-bool CopyStart(platform::FileHandle source, std::int64_t count, platform::FileHandle dest) {
-  std::int64_t from = 0, to = 0;
-  const std::int64_t copied = platform::KernelCopy(source, from, dest, to, count);
-  if (copied < 0) return false;
-  count -= copied;
-  std::vector<char> buffer(count > 0 ? 1 << 20 : 0);
-  while (count > 0) {
-    const std::size_t wanted = std::min<std::size_t>(buffer.size(), static_cast<std::size_t>(count));
-    const std::int64_t got = platform::ReadAt(source, buffer.data(), wanted, from);
-    if (got <= 0 || !WriteAll(dest, buffer.data(), static_cast<std::size_t>(got), from)) return false;
-    from += got;
-    count -= got;
   }
   return true;
 }
@@ -73,18 +52,9 @@ bool OutputFile::TryWriteAt(std::int64_t offset, const void* bytes, std::size_t 
   return WriteAll(file_, static_cast<const char*>(bytes), count, offset);
 }
 
-void OutputFile::WriteAt(std::int64_t offset, const void* bytes, std::size_t count) {
-  if (!TryWriteAt(offset, bytes, count)) throw MovieError("Cannot write file " + finalPath_);
-}
+bool OutputFile::Truncate(std::int64_t size) { return platform::Truncate(file_, size); }
 
-void OutputFile::CopyFrom(const std::string& path, std::int64_t count) {
-  platform::OpenRefusal refusal{};
-  const platform::FileHandle source = platform::OpenExisting(path, platform::Access::Read, refusal);
-  if (source == platform::kNoFile) throw MovieError("Cannot open file " + path);
-  const bool copied = CopyStart(source, count, file_);
-  platform::CloseFile(source);
-  if (!copied) throw MovieError("Cannot write file " + finalPath_);
-}
+bool OutputFile::BypassCache(bool bypass) { return platform::BypassCache(file_, bypass); }
 
 // A file without a name takes the final one when that is free; otherwise
 // (the movie it replaces) a temporary name, and is renamed over.

@@ -20,10 +20,10 @@ class OutputFile {
   // Writes count bytes at offset, over what the file holds there; false
   // when the system fails.
   bool TryWriteAt(std::int64_t offset, const void* bytes, std::size_t count);
-  void WriteAt(std::int64_t offset, const void* bytes, std::size_t count);
-  // Copies the first count bytes of the file at path to the start of this
-  // one, inside the kernel where it can.
-  void CopyFrom(const std::string& path, std::int64_t count);
+  bool Truncate(std::int64_t size);
+  // Writes past the system's cache, or through it again (see
+  // trovex::platform::BypassCache); false where that cannot be.
+  bool BypassCache(bool bypass);
   // Gives the file the old file's permissions (or the usual ones for a new
   // file) and renames it over the final path.
   void Commit();

@@ -12,6 +12,7 @@
 #include "AudioFrames.hpp"
 #include "MveFormat.hpp"
 #include "OutputFile.hpp"
+#include "SequentialOutput.hpp"
 #include "WaveInput.hpp"
 #include "framework/Platform.hpp"
 
@@ -170,20 +171,21 @@ class DroppedSound {
 // data where they differ. Silence frames stay silent, but their share of the
 // recording is used up all the same, so the rest stays in time; what sound
 // they held goes to dropped. position counts the track's frames so far.
-// Returns the frames that changed.
-std::vector<AudioSlot> ReplaceSlots(const AudioFormat& format, Chunk& chunk, const std::vector<AudioSlot>& slots,
-                                    WaveInput& input, std::size_t& position, DroppedSound& dropped) {
-  std::vector<std::int16_t> oldSamples, newSamples;
-  std::vector<AudioSlot> changed;
+// Tells whether any frame changed.
+bool ReplaceSlots(const AudioFormat& format, Chunk& chunk, const std::vector<AudioSlot>& slots, WaveInput& input,
+                  std::size_t& position, DroppedSound& dropped) {
+  std::vector<std::int16_t> newSamples;
+  bool changed = false;
   for (const auto& slot : slots) {
-    DecodeSlot(format, chunk, slot, oldSamples);
-    newSamples.resize(oldSamples.size());
+    newSamples.resize(slot.frames * format.channels);
     input.Take(slot.frames, newSamples.data());
     if (slot.silent && Audible(newSamples, format.EightBit())) dropped.Add(position, slot.frames);
     position += slot.frames;
-    if (slot.silent || oldSamples == newSamples) continue;
+    if (slot.silent || FrameHolds(format, FrameData(chunk, slot), FrameDataLength(chunk, slot), newSamples.data())) {
+      continue;
+    }
     EncodeFrame(format, newSamples.data(), slot.frames, FrameData(chunk, slot));
-    changed.push_back(slot);
+    changed = true;
   }
   return changed;
 }
@@ -212,37 +214,34 @@ void ExtractTrack(const std::string& moviePath, const std::string& wavePath, Pro
   progress.Report(1, 1);
 }
 
-// One pass. At the first frame that changes, the new movie is started as a
-// copy of the whole old one, made by the kernel where it can (without a
-// pass through this process, and without copying at all on file systems
-// that share blocks); then only the samples of the frames that change are
-// written over it. A movie whose track does not change is never written,
-// and a damaged one is refused before the new file replaces it.
+// One pass. At the first frame that changes, the new movie is started
+// with the old one's bytes before that frame's chunk; from there on every
+// chunk goes to it as read, with its changed frames encoded anew, and the
+// bytes after the last chunk follow. A movie whose track does not change is
+// never written, and a damaged one is refused before the new file replaces
+// it.
 std::string InsertTrack(const std::string& wavePath, const std::string& moviePath, Progress& progress) {
   progress.Report(0, 1);
   MovieReader reader(moviePath);
   AudioTrack track(moviePath);
   std::unique_ptr<WaveInput> input;
-  std::unique_ptr<OutputFile> output;
+  std::unique_ptr<SequentialOutput> output;
   std::size_t position = 0;
   DroppedSound dropped;
   Chunk chunk;
   while (reader.Next(chunk)) {
     const auto slots = track.Slots(chunk);
     if (track.Format() && !input) input = std::make_unique<WaveInput>(wavePath, *track.Format());
-    const auto changed = slots.empty() ? std::vector<AudioSlot>{}
-                                       : ReplaceSlots(*track.Format(), chunk, slots, *input, position, dropped);
-    if (!changed.empty() && !output) {
-      output = std::make_unique<OutputFile>(moviePath);
-      output->CopyFrom(moviePath, reader.Size());
+    const bool changed = !slots.empty() && ReplaceSlots(*track.Format(), chunk, slots, *input, position, dropped);
+    if (changed && !output) {
+      output = std::make_unique<SequentialOutput>(moviePath);
+      output->AppendFile(moviePath, 0, chunk.offset);
     }
-    for (const auto& slot : changed) {
-      output->WriteAt(chunk.offset + static_cast<std::int64_t>(FrameDataOffset(chunk, slot)), FrameData(chunk, slot),
-                      FrameDataLength(chunk, slot));
-    }
+    if (output) output->Append(chunk.bytes.data(), chunk.bytes.size());
     progress.Report(reader.Position(), reader.Size());
   }
   if (!track.Format()) throw MovieError(NoSoundTrack(moviePath));
+  if (output) output->AppendFile(moviePath, reader.Position(), reader.Size());
   reader.Close();
   if (output) output->Commit();
   progress.Report(1, 1);

@@ -1,6 +1,7 @@
 // A movie, read as the codec library reads it: chunks, opcodes, the audio
 // set-up and every stream-0 audio frame decoded into a buffer of exactly the
-// size its frame count gives. Raw frames encode back to the same bytes.
+// size its frame count gives, and compared with what it decoded to. Raw
+// frames encode back to the same bytes.
 #include <cstdio>
 #include <vector>
 
@@ -19,6 +20,12 @@ void CheckFrame(const mve::AudioFormat& format, const mve::Chunk& chunk, const m
   const std::size_t length = op.length - mve::kAudioFrameHeaderBytes;
   std::vector<std::int16_t> samples(slot.frames * format.channels);
   mve::DecodeFrame(format, data, length, samples.data());
+  fuzz::Require(mve::FrameHolds(format, data, length, samples.data()), "a frame holds the samples it decodes to");
+  if (!samples.empty()) {
+    samples.back() = static_cast<std::int16_t>(samples.back() ^ 1);
+    fuzz::Require(!mve::FrameHolds(format, data, length, samples.data()), "a frame tells another last sample");
+    samples.back() = static_cast<std::int16_t>(samples.back() ^ 1);
+  }
   std::vector<unsigned char> again(length);
   mve::EncodeFrame(format, samples.data(), slot.frames, again.data());
   if (!format.compressed) {

@@ -75,6 +75,13 @@ int LastError();
 
 bool Truncate(FileHandle file, std::int64_t size);
 bool SetPermissions(FileHandle file, unsigned permissions);
+// Lets the file's writes go straight to the disk, past the system's file
+// cache (true), or through it again; false where the system or the file
+// system cannot. Such writes take a buffer, an offset and a count that are
+// all multiples of kUncachedAlignment, and a write that breaks that rule
+// may fail where another file system would take it.
+inline constexpr std::size_t kUncachedAlignment = 4096;
+bool BypassCache(FileHandle file, bool bypass);
 // Copies up to count bytes from source at sourceOffset to dest at
 // destOffset inside the kernel and moves both offsets on. Gives the count
 // copied: 0 where the kernel cannot copy between these files (the caller

@@ -126,6 +126,15 @@ bool Truncate(FileHandle file, std::int64_t size) { return ::ftruncate(Fd(file),
 
 bool SetPermissions(FileHandle file, unsigned permissions) { return ::fchmod(Fd(file), permissions) == 0; }
 
+bool BypassCache(FileHandle file, bool bypass) {
+#ifdef O_DIRECT
+  const int flags = ::fcntl(Fd(file), F_GETFL);
+  return flags >= 0 && ::fcntl(Fd(file), F_SETFL, bypass ? flags | O_DIRECT : flags & ~O_DIRECT) == 0;
+#else
+  return !bypass && file != kNoFile;
+#endif
+}
+
 std::int64_t KernelCopy(FileHandle source, std::int64_t& sourceOffset, FileHandle dest, std::int64_t& destOffset,
                         std::int64_t count) {
   std::int64_t copied = 0;

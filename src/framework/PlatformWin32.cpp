@@ -203,6 +203,9 @@ bool Truncate(FileHandle file, std::int64_t size) {
 
 bool SetPermissions(FileHandle, unsigned) { return true; }
 
+// Windows takes that choice only when a file is opened.
+bool BypassCache(FileHandle, bool bypass) { return !bypass; }
+
 // Windows has no call that copies a range between two open files.
 std::int64_t KernelCopy(FileHandle, std::int64_t&, FileHandle, std::int64_t&, std::int64_t) { return 0; }
 

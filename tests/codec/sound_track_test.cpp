@@ -1,6 +1,6 @@
-#include "SoundTrack.hpp"
-
 #include <gtest/gtest.h>
+
+#include "SoundTrack.hpp"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -26,8 +26,8 @@ struct Case {
 };
 
 constexpr Case kCases[] = {
-    {"Mono8", 1, false, false},       {"Stereo8", 2, false, false},        {"Mono16", 1, true, false},
-    {"Stereo16", 2, true, false},     {"MonoCompressed", 1, true, true},   {"StereoCompressed", 2, true, true},
+    {"Mono8", 1, false, false},   {"Stereo8", 2, false, false},      {"Mono16", 1, true, false},
+    {"Stereo16", 2, true, false}, {"MonoCompressed", 1, true, true}, {"StereoCompressed", 2, true, true},
 };
 
 class SoundTrackTest : public ::testing::TestWithParam<Case> {
@@ -66,8 +66,8 @@ class SoundTrackTest : public ::testing::TestWithParam<Case> {
     std::vector<unsigned char> data(2 * n + 4);
     for (std::size_t at = 0; at < input.size(); at += n) {
       mve::EncodeFrame(format, &input[at], frames, data.data());
-      mve::DecodeFrame(format, data.data(), shape.compressed ? shape.channels * (frames + 1) : n * format.BytesPerSample(),
-                       &out[at]);
+      mve::DecodeFrame(format, data.data(),
+                       shape.compressed ? shape.channels * (frames + 1) : n * format.BytesPerSample(), &out[at]);
     }
     return out;
   }
@@ -182,7 +182,8 @@ TEST(SoundTrackConversion, ResamplesMixesAndCutsToTheMovie) {
   test::WriteFileBytes(dir / "M.MVE", build::MakeMovie(shape, build::ToneSamples(shape, build::TrackFrames(shape))));
   const std::size_t frames = build::TrackFrames(shape);
   std::vector<float> recording;
-  for (std::size_t f = 0; f < 3 * frames; ++f) recording.push_back(0.25f * std::sin(2 * M_PI * 300.0 * double(f) / 44100));
+  for (std::size_t f = 0; f < 3 * frames; ++f)
+    recording.push_back(0.25f * std::sin(2 * M_PI * 300.0 * double(f) / 44100));
   test::WriteWave(dir / "new.wav", 44100, 1, SF_FORMAT_FLOAT, recording);
 
   mve::InsertTrack(dir / "new.wav", dir / "M.MVE", progress);
@@ -240,33 +241,96 @@ TEST(SoundTrackConversion, SaysWhereSoundFellIntoSilenceFrames) {
   EXPECT_NE(samples[6 * slot + 10], 0);
 }
 
-// Only the audio frames whose samples change are written anew.
-TEST(SoundTrackConversion, AnEditChangesOnlyTheFramesItTouches) {
-  test::TempDir dir;
+// The first and the last byte that differ between the movie of shape
+// (followed by trailing bytes) and the same movie after inserting its own
+// track with samples 10 to 19 of one frame silenced.
+std::pair<std::size_t, std::size_t> EditOneFrame(const test::TempDir& dir, const MovieShape& shape,
+                                                 const std::string& trailing, std::size_t frame) {
   mve::Progress progress{nullptr, nullptr};
-  MovieShape shape;
-  shape.compressed = true;
-  test::WriteFileBytes(dir / "M.MVE", build::MakeMovie(shape, build::ToneSamples(shape, build::TrackFrames(shape))));
-  const std::string before = test::ReadFileBytes(dir / "M.MVE");
+  const std::string before = build::MakeMovie(shape, build::ToneSamples(shape, build::TrackFrames(shape))) + trailing;
+  test::WriteFileBytes(dir / "M.MVE", before);
   mve::ExtractTrack(dir / "M.MVE", dir / "M.wav", progress);
   test::Wave wave = test::ReadWave(dir / "M.wav");
-  const std::size_t slot = build::SlotFrames(shape);
-  for (std::size_t i = 2 * slot + 10; i < 2 * slot + 20; ++i) wave.samples[i] = 0;  // inside the third frame
+  const std::size_t at = frame * build::SlotFrames(shape), channels = shape.channels;
+  for (std::size_t i = channels * (at + 10); i < channels * (at + 20); ++i) wave.samples[i] = 0;
   std::vector<float> floats;
   for (auto s : wave.samples) floats.push_back(float(s) / 32768.0f);
-  test::WriteWave(dir / "M.wav", 22050, 1, SF_FORMAT_PCM_16, floats);
+  test::WriteWave(dir / "M.wav", 22050, static_cast<int>(channels), SF_FORMAT_PCM_16, floats);
 
   mve::InsertTrack(dir / "M.wav", dir / "M.MVE", progress);
   const std::string after = test::ReadFileBytes(dir / "M.MVE");
-  ASSERT_EQ(after.size(), before.size());
+  EXPECT_EQ(after.size(), before.size());
   std::size_t first = 0, last = 0;
-  for (std::size_t i = 0; i < after.size(); ++i) {
+  for (std::size_t i = 0; i < std::min(after.size(), before.size()); ++i) {
     if (after[i] == before[i]) continue;
     if (first == 0) first = i;
     last = i;
   }
+  return {first, last};
+}
+
+// Only the audio frames whose samples change are written anew.
+TEST(SoundTrackConversion, AnEditChangesOnlyTheFramesItTouches) {
+  test::TempDir dir;
+  MovieShape shape;
+  shape.compressed = true;
+  const auto [first, last] = EditOneFrame(dir, shape, "", 2);
   ASSERT_NE(first, 0u);
-  EXPECT_LT(last - first, slot + 2) << "the differences lie within one audio frame";
+  EXPECT_LT(last - first, build::SlotFrames(shape) + 2) << "the differences lie within one audio frame";
+}
+
+// A frame whose samples stay as they were keeps its bytes, even where the
+// movie's own encoder chose other delta indices for them than this one
+// would: +1 and -1 each have indices that this encoder never writes.
+TEST(SoundTrackConversion, UnchangedFramesKeepAnotherEncodersIndices) {
+  test::TempDir dir;
+  mve::Progress progress{nullptr, nullptr};
+  MovieShape shape;
+  shape.compressed = true;
+  std::string bytes = build::MakeMovie(shape, build::ToneSamples(shape, build::TrackFrames(shape), 5.0));
+  ASSERT_EQ(mve::kDeltaTable[128], mve::kDeltaTable[1]);
+  ASSERT_EQ(mve::kDeltaTable[127], mve::kDeltaTable[255]);
+  test::WriteFileBytes(dir / "M.MVE", bytes);
+  std::size_t swapped = 0;
+  {
+    mve::MovieReader reader(dir / "M.MVE");
+    mve::AudioTrack track(dir / "M.MVE");
+    mve::Chunk chunk;
+    while (reader.Next(chunk)) {
+      for (const auto& slot : track.Slots(chunk)) {
+        const mve::Opcode& op = chunk.opcodes[slot.opcode];
+        const auto start = static_cast<std::size_t>(chunk.offset) + op.payload;
+        for (std::size_t i = start + mve::kAudioFrameHeaderBytes + 2; !slot.silent && i < start + op.length; ++i) {
+          auto& index = reinterpret_cast<unsigned char&>(bytes[i]);
+          if (index != 1 && index != 255) continue;
+          index = index == 1 ? 128 : 127;
+          ++swapped;
+        }
+      }
+    }
+  }
+  ASSERT_GT(swapped, 0u);
+  test::WriteFileBytes(dir / "M.MVE", bytes);
+  mve::ExtractTrack(dir / "M.MVE", dir / "M.wav", progress);
+  mve::InsertTrack(dir / "M.wav", dir / "M.MVE", progress);
+  EXPECT_EQ(test::ReadFileBytes(dir / "M.MVE"), bytes);
+}
+
+// A movie of several of the blocks that a new movie is written in, with
+// bytes after its end-of-stream chunk: an edit of one frame past the first
+// block changes that frame alone, and the bytes before it, after it and
+// after the last chunk come out as they were.
+TEST(SoundTrackConversion, AnEditDeepInALargeMovieKeepsEveryOtherByte) {
+  test::TempDir dir;
+  MovieShape shape;
+  shape.channels = 2;
+  shape.compressed = true;
+  shape.videoFrames = 400;
+  shape.videoBytes = 20000;
+  const auto [first, last] = EditOneFrame(dir, shape, std::string(5001, '\x5a'), 300);
+  EXPECT_GT(first, std::size_t{4} << 20);
+  EXPECT_LT(last - first, 2 * build::SlotFrames(shape) + 4) << "the differences lie within one audio frame";
+  EXPECT_EQ(test::ListDirectory(dir.path()), (std::vector<std::string>{"M.MVE", "M.wav"}));
 }
 
 #ifndef _WIN32
