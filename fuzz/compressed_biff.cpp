@@ -9,13 +9,18 @@
 #include "archive/BiffFormat.hpp"
 #include "compress/Zlib.hpp"
 
+#include <optional>
+
 using namespace trovex;
 
 namespace {
 
 // What zlib's stream decoder makes of the blocks of a sound archive, one
-// after the other, walking their headers.
-std::vector<unsigned char> StreamDecoded(TMemoryStream& archive) {
+// after the other, walking their headers; nothing when it refuses a block.
+// The whole-block decoder (libdeflate) takes a few streams that zlib refuses,
+// such as a code-length repeat running past the last length, and checks
+// their checksum all the same: then its bytes stand.
+std::optional<std::vector<unsigned char>> StreamDecoded(TMemoryStream& archive) {
   const auto size = static_cast<std::uint64_t>(archive.Size());
   std::vector<unsigned char> plain;
   for (std::uint64_t at = 12; at + 8 <= size;) {
@@ -24,7 +29,11 @@ std::vector<unsigned char> StreamDecoded(TMemoryStream& archive) {
     const std::size_t done = plain.size();
     plain.resize(done + block.uncompressedLength);
     TDecompressionStream stream(archive);
-    stream.ReadBuffer(plain.data() + done, block.uncompressedLength);
+    try {
+      stream.ReadBuffer(plain.data() + done, block.uncompressedLength);
+    } catch (const EDecompressionError&) {
+      return std::nullopt;
+    }
     at += 8 + std::uint64_t{block.compressedLength};
   }
   return plain;
@@ -41,6 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const EFormatError&) {
     return 0;
   }
-  fuzz::Require(plain.Bytes() == StreamDecoded(archive), "a sound archive gives what zlib makes of its blocks");
+  const auto reference = StreamDecoded(archive);
+  fuzz::Require(!reference || plain.Bytes() == *reference, "a sound archive gives what zlib makes of its blocks");
   return 0;
 }
