@@ -74,8 +74,13 @@ std::size_t FrameDataStart(const std::vector<unsigned char>& bam, const BamLayou
 void AppendTablesBehind(const std::vector<unsigned char>& bam, std::size_t cut, std::vector<unsigned char>& out,
                         BamLayout& layout) {
   const std::vector<BamTableSpan> spans = BamTableSpans(bam.data(), bam.size(), layout);
-  // The frame entries are rewritten; a palette or lookup table sharing their
-  // bytes would change with them.
+  // The header's offsets and the frame entries are rewritten; a table sharing
+  // their bytes would change with them.
+  for (const BamTableSpan& span : spans) {
+    if (span.start < kBamHeaderSize && span.start < span.end) {
+      throw EFormatError("its tables overlap its header; frames not replaced");
+    }
+  }
   const std::uint64_t entriesEnd = layout.frameTableOffset + std::uint64_t{layout.frameCount} * kBamFrameEntrySize;
   for (std::size_t i = 1; i < spans.size(); ++i) {
     if (spans[i].start < entriesEnd && layout.frameTableOffset < spans[i].end) {
