@@ -6,9 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QtEndian>
 #include <cstdio>
+#include <vector>
 
+#include "framework/Stream.hpp"
 #include "gui/ToolbarIcons.hpp"
 
 namespace {
@@ -27,16 +28,6 @@ bool WriteThemeFolders(const QString& root, const QStringList& sizes) {
   return true;
 }
 
-void Append16(QByteArray& out, quint16 value) {
-  value = qToLittleEndian(value);
-  out.append(reinterpret_cast<const char*>(&value), sizeof value);
-}
-
-void Append32(QByteArray& out, quint32 value) {
-  value = qToLittleEndian(value);
-  out.append(reinterpret_cast<const char*>(&value), sizeof value);
-}
-
 // The icon file: its header, one directory entry per image, then the images.
 // A width or height of 256 is stored as 0.
 QByteArray IconFile(const QList<int>& sizes) {
@@ -47,20 +38,20 @@ QByteArray IconFile(const QList<int>& sizes) {
     trovex::ProgramPicture(size).save(&png, "PNG");
     images.append(png.data());
   }
-  QByteArray out;
-  Append16(out, 0);
-  Append16(out, 1);
-  Append16(out, quint16(sizes.size()));
-  quint32 offset = quint32(6 + 16 * sizes.size());
+  std::vector<unsigned char> head(6 + 16 * std::size_t(sizes.size()));
+  trovex::StoreU16(&head[2], 1);
+  trovex::StoreU16(&head[4], std::uint16_t(sizes.size()));
+  std::uint32_t offset = std::uint32_t(head.size());
   for (qsizetype i = 0; i < sizes.size(); ++i) {
-    const char side = char(sizes[i] >= 256 ? 0 : sizes[i]);
-    out.append(side).append(side).append('\0').append('\0');
-    Append16(out, 1);
-    Append16(out, 32);
-    Append32(out, quint32(images[i].size()));
-    Append32(out, offset);
-    offset += quint32(images[i].size());
+    unsigned char* entry = &head[6 + 16 * std::size_t(i)];
+    entry[0] = entry[1] = static_cast<unsigned char>(sizes[i] >= 256 ? 0 : sizes[i]);
+    trovex::StoreU16(entry + 4, 1);
+    trovex::StoreU16(entry + 6, 32);
+    trovex::StoreU32(entry + 8, std::uint32_t(images[i].size()));
+    trovex::StoreU32(entry + 12, offset);
+    offset += std::uint32_t(images[i].size());
   }
+  QByteArray out(reinterpret_cast<const char*>(head.data()), qsizetype(head.size()));
   for (const QByteArray& image : images) out.append(image);
   return out;
 }
